@@ -1,0 +1,243 @@
+#include "recognition/reading.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "recognition/pixelops.h"
+
+namespace tarvel {
+namespace {
+
+constexpr const char* kLetters[16] = {"",  "A",  "B",  "AB",  "C",  "AC",  "BC",  "ABC",
+                                      "D", "AD", "BD", "ABD", "CD", "ACD", "BCD", "ABCD"};
+
+// trunc(800 - y): the top-down row of a picture height in the 800 x 800 images.
+int topRowOf(float y) { return static_cast<int>(kCanvasSize - y); }
+
+bool blackAt(const Bitmap& image, int x, int y) { return image.contains(x, y) && image.isBlack(x, y); }
+
+}  // namespace
+
+const char* AnswerLetters(int mask) { return kLetters[mask & 15]; }
+
+MarkReader::MarkReader(const CardTemplate& layout, CardFamily family, const LocationResult& place,
+                       Bitmap& normalized, Bitmap& confirmation, Prompter& prompter)
+    : layout_(layout),
+      family_(family),
+      place_(place),
+      normalized_(normalized),
+      confirmation_(confirmation),
+      prompter_(prompter) {}
+
+bool MarkReader::flagCellMarked(const CellPos& cell) {
+    const float cw = place_.cellW;
+    const float ch = place_.cellH;
+    BinarizeFixed(normalized_, 128, static_cast<int>(ch), static_cast<int>(cw), topRowOf(cell.y),
+                  static_cast<int>(cell.x));
+    int total = 0;
+    int black = 0;
+    for (int row = static_cast<int>(cell.y - ch); row < cell.y; ++row) {
+        for (int col = static_cast<int>(cell.x); col < cell.x + cw; ++col) {
+            ++total;
+            black += blackAt(normalized_, col, row);
+        }
+    }
+    return total > 0 && black * 100 / total > 5;
+}
+
+void MarkReader::PrepareCardGeometry(CardReading& reading) {
+    int flag = 0;
+    if (layout_.abMode == 2) {
+        flag = 1;
+    } else if (layout_.abMode == 0) {
+        if (flagCellMarked(abFlagCell(layout_, place_, true))) {
+            flag = 1;
+        } else if (!flagCellMarked(abFlagCell(layout_, place_, false))) {
+            prompter_.message(kNoPaperFlagMessage);
+        }
+    }
+    reading.abFlag = flag;
+    computeCells(layout_, place_, flag, cells_);
+}
+
+void MarkReader::binarizeNormalized(int firstColumn, int rows, int columns, int firstRow) {
+    lastThreshold_ = BinarizeAdaptive(normalized_, firstColumn, rows, columns, firstRow);
+}
+
+void MarkReader::drawReferenceOutline(float ax, float ay) {
+    int v = 0;
+    if (family_ == CardFamily::DY) v = lastThreshold_ - 70;
+    if (family_ == CardFamily::JD) v = lastThreshold_ - 120;
+    v = std::max(v, 0);
+    const auto gray = static_cast<uint8_t>(v);
+    // A one-pixel rectangle outline whose right and bottom edges lie just
+    // inside the given corners, as a rectangle is outlined on screen.
+    const int left = static_cast<int>(ax);
+    const int top = topRowOf(ay);
+    const int right = static_cast<int>(ax + 3 * place_.scale) - 1;
+    const int bottom = topRowOf(ay - 1.5f * place_.scale) - 1;
+    if (right < left || bottom < top) return;
+    auto put = [&](int col, int rowFromTop) {
+        confirmation_.setPixel(col, kCanvasSize - 1 - rowFromTop, gray, gray, gray);
+    };
+    for (int c = left; c <= right; ++c) {
+        put(c, top);
+        put(c, bottom);
+    }
+    for (int r = top; r <= bottom; ++r) {
+        put(left, r);
+        put(right, r);
+    }
+}
+
+void MarkReader::binarizeCellColumns(const CellGrid& grid) {
+    const float cw = place_.cellW;
+    const float ch = place_.cellH;
+    for (int i = 0; i < grid.columns && grid.rows > 0; ++i) {
+        const CellPos& first = grid.at(i, 0);
+        const CellPos& last = grid.at(i, grid.rows - 1);
+        binarizeNormalized(static_cast<int>(first.x), static_cast<int>(grid.rows * ch), static_cast<int>(cw),
+                           topRowOf(first.y));
+        drawReferenceOutline(last.x + place_.scale, last.y - ch - place_.scale);
+        BinarizeAdaptive(confirmation_, static_cast<int>(first.x), static_cast<int>((grid.rows + 1) * ch),
+                         static_cast<int>(cw), topRowOf(first.y));
+    }
+}
+
+void MarkReader::BinarizeReadingAreas() {
+    binarizeCellColumns(cells_.admission);
+    binarizeCellColumns(cells_.subject);
+    binarizeCellColumns(cells_.score);
+
+    const float cw = place_.cellW;
+    const float ch = place_.cellH;
+    const float s = place_.scale;
+    const bool vertical = layout_.optionsVertical == 1;
+    for (int q = 0; q < cells_.questionCount; q += 5) {
+        const CellPos& a = cells_.options[q][0];
+        const CellPos& d = cells_.options[q][3];
+        if (vertical) {
+            binarizeNormalized(static_cast<int>(a.x), static_cast<int>(4 * ch), static_cast<int>(5 * cw),
+                               topRowOf(a.y));
+            drawReferenceOutline(d.x + s, d.y - ch - s);
+        } else {
+            binarizeNormalized(static_cast<int>(a.x), static_cast<int>(5 * ch), static_cast<int>(4 * cw),
+                               topRowOf(a.y));
+            drawReferenceOutline(d.x + cw + s, d.y - s);
+        }
+        BinarizeAdaptive(confirmation_, static_cast<int>(a.x), static_cast<int>(5 * ch), static_cast<int>(5 * cw),
+                         topRowOf(a.y));
+    }
+}
+
+MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
+    Sample s;
+    const float cw = place_.cellW;
+    const float ch = place_.cellH;
+    for (int row = static_cast<int>(cell.y - ch + 2); row < cell.y; ++row) {
+        for (int col = static_cast<int>(cell.x); col < cell.x + cw; ++col) {
+            ++s.count;
+            s.dark += blackAt(normalized_, col, row);
+            s.confirmed += blackAt(confirmation_, col, row);
+        }
+    }
+    return s;
+}
+
+std::string MarkReader::ReadDigitColumns(const CellGrid& grid) {
+    std::string text;
+    for (int i = 0; i < grid.columns; ++i) {
+        int best = -1;
+        int bestFill = 0;
+        int confirmed = 0;
+        for (int j = 0; j < grid.rows; ++j) {
+            Sample s = sampleCell(grid.at(i, j));
+            confirmed += s.confirmed;
+            if (s.fill() > bestFill && s.fill() > 10) {
+                best = j;
+                bestFill = s.fill();
+            }
+        }
+        text += (confirmed < 5 || best < 0) ? std::string(" ") : std::to_string(best);
+    }
+    return text;
+}
+
+void MarkReader::ReadAdmissionNumber(CardReading& reading, int admissionLength) {
+    std::string text = ReadDigitColumns(cells_.admission);
+    size_t n = static_cast<size_t>(std::clamp(admissionLength, 0, kMaxAdmissionDigits));
+    reading.admissionNumber = text.substr(0, std::min(n, text.size()));
+}
+
+void MarkReader::ReadSubjectCode(CardReading& reading) { reading.subjectCode = ReadDigitColumns(cells_.subject); }
+
+bool MarkReader::ReadSubjectiveScore(CardReading& reading) {
+    std::string text = ReadDigitColumns(cells_.score);
+    // Leading blanks are an unused hundreds column; a blank after a digit may
+    // be a missed digit and would change the number, so it is not a number.
+    size_t start = text.find_first_not_of(' ');
+    if (start == std::string::npos) return false;
+    std::string digits = text.substr(start);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    reading.subjectiveScore = static_cast<float>(std::stod(digits));
+    return true;
+}
+
+void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
+                             const std::array<bool, kMaxQuestions>& multiple) {
+    const int n = std::clamp(questionCount, 0, kMaxQuestions);
+    for (int q = 0; q < n; ++q) {
+        reading.answers[q].clear();
+        // Questions the layout does not print read as unmarked.
+        if (q >= cells_.questionCount) continue;
+        int fills[4];
+        int confirmed = 0;
+        int best = -1;
+        for (int o = 0; o < 4; ++o) {
+            Sample s = sampleCell(cells_.options[q][o]);
+            fills[o] = s.fill();
+            confirmed += s.confirmed;
+            if (fills[o] > 10 && (best < 0 || fills[o] > fills[best])) best = o;
+        }
+        if (best < 0 || confirmed < 5) continue;
+        int mask = 1 << best;
+        if (multiple[q]) {
+            for (int o = 0; o < 4; ++o) {
+                if (fills[o] > 10) mask |= 1 << o;
+            }
+        }
+        reading.answers[q] = AnswerLetters(mask);
+    }
+}
+
+bool MarkReader::IsUpright() {
+    CellGrid grid;
+    orientationGrid(layout_, place_, grid);
+    binarizeCellColumns(grid);
+    const float cw = place_.cellW;
+    const float ch = place_.cellH;
+    int confirmed = 0;
+    int emptyRows = 0;
+    bool upright = true;
+    for (int k = 0; k < 3; ++k) {
+        const CellPos& cell = grid.at(0, k);
+        int first = static_cast<int>(cell.y - ch + 1) - (k == 2 ? 1 : 0);
+        int count = 0;
+        int dark = 0;
+        for (int row = first; row <= cell.y; ++row) {
+            bool rowDark = false;
+            for (int col = static_cast<int>(cell.x); col < cell.x + cw; ++col) {
+                ++count;
+                bool d = blackAt(normalized_, col, row);
+                dark += d;
+                rowDark = rowDark || d;
+                confirmed += blackAt(confirmation_, col, row);
+            }
+            emptyRows += !rowDark;
+        }
+        if (count == 0 || dark * 100 / count < 10) upright = false;
+    }
+    return upright && confirmed > 4 && emptyRows > 2;
+}
+
+}  // namespace tarvel

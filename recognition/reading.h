@@ -1,0 +1,79 @@
+#pragma once
+// Mark reading: turns a rectified card (the normalized card and its
+// confirmation copy, with the layout's placement) into a CardReading.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "base/prompter.h"
+#include "recognition/cardtemplate.h"
+#include "recognition/geometry.h"
+#include "recognition/image.h"
+
+namespace tarvel {
+
+struct CardReading {
+    int32_t abFlag = 0;           // 0 paper A, 1 paper B
+    std::string admissionNumber;  // one character per column, ' ' where unreadable
+    std::string subjectCode;
+    float subjectiveScore = 0;
+    std::array<std::string, kMaxQuestions> answers;  // "A", "BD", ... or ""
+
+    void clear() { *this = CardReading{}; }
+};
+
+// Option letters for a 4-bit mask (A = 1, B = 2, C = 4, D = 8).
+const char* AnswerLetters(int mask);
+
+inline constexpr const char* kNoPaperFlagMessage = "AB卷标识未选";
+
+class MarkReader {
+public:
+    // normalized: the rectified card; confirmation: its copy (the rotation
+    // canvas after location). Both 800 x 800.
+    MarkReader(const CardTemplate& layout, CardFamily family, const LocationResult& place, Bitmap& normalized,
+               Bitmap& confirmation, Prompter& prompter);
+
+    // Cell tables and the A/B flag (may show "AB卷标识未选").
+    void PrepareCardGeometry(CardReading& reading);
+    // Adaptive binarization of every grid and answer block in both images.
+    void BinarizeReadingAreas();
+
+    std::string ReadDigitColumns(const CellGrid& grid);
+    void ReadAdmissionNumber(CardReading& reading, int admissionLength);
+    void ReadSubjectCode(CardReading& reading);
+    // False when the digits read are not a number.
+    bool ReadSubjectiveScore(CardReading& reading);
+    // multiple[q] tells whether question q + 1 is multiple choice.
+    void ReadAnswers(CardReading& reading, int questionCount, const std::array<bool, kMaxQuestions>& multiple);
+
+    bool IsUpright();
+
+    const CardCells& cells() const { return cells_; }
+    int lastThreshold() const { return lastThreshold_; }
+
+private:
+    struct Sample {
+        int count = 0;
+        int dark = 0;
+        int confirmed = 0;
+        int fill() const { return count ? dark * 100 / count : 0; }
+    };
+
+    bool flagCellMarked(const CellPos& cell);
+    void binarizeCellColumns(const CellGrid& grid);
+    void binarizeNormalized(int firstColumn, int rows, int columns, int firstRow);
+    void drawReferenceOutline(float ax, float ay);
+    Sample sampleCell(const CellPos& cell) const;
+
+    const CardTemplate& layout_;
+    CardFamily family_;
+    const LocationResult& place_;
+    Bitmap& normalized_;
+    Bitmap& confirmation_;
+    Prompter& prompter_;
+    CardCells cells_;
+    int lastThreshold_ = 0;
+};
+
+}  // namespace tarvel
