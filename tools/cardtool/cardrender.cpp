@@ -20,16 +20,17 @@ struct Ink {
     QColor text;       // titles and captions
     QColor number;     // question numbers
     QColor minor;      // second numbering, notes
+    QColor anchor;     // guide bars beside each grid column and answer block
 };
 
 Ink inkFor(CardFamily family) {
     if (family == CardFamily::JD) {
         // Drop-out red: vanishes under a red-blind reader, and at threshold 100.
         return {QColor(236, 128, 136), QColor(246, 190, 196), QColor(244, 170, 178),
-                QColor(214, 70, 82),   QColor(214, 70, 82),   QColor(226, 110, 118)};
+                QColor(214, 70, 82),   QColor(214, 70, 82),   QColor(226, 110, 118), QColor(200, 60, 72)};
     }
     return {QColor(165, 165, 165), QColor(205, 205, 205), QColor(190, 190, 190),
-            QColor(20, 20, 20),    QColor(30, 30, 30),    QColor(110, 110, 110)};
+            QColor(20, 20, 20),    QColor(30, 30, 30),    QColor(110, 110, 110), QColor(120, 120, 120)};
 }
 
 QFont baseFont(bool bold) {
@@ -115,14 +116,15 @@ private:
         }
     }
 
-    // A bubble "[label]" sitting low in its cell: the reader skips the two
-    // bottom rows of a cell, so most of the print lies where it never looks.
+    // A flat bubble "[label]" sitting low in its cell: the reader skips the
+    // two bottom rows of a cell, so most of the print lies where it never
+    // looks, and the label is lighter than the brackets.
     void bubble(const CellPos& c, const QString& label, const QColor& color) {
         const double x0 = c.x + 0.16 * cw();
         const double x1 = c.x + 0.84 * cw();
-        const double y0 = c.y - ch() + 0.06 * ch();
-        const double y1 = c.y - ch() + 0.52 * ch();
-        const double arm = 0.12 * cw();
+        const double y0 = c.y - ch() + 0.05 * ch();
+        const double y1 = c.y - ch() + 0.36 * ch();
+        const double arm = 0.08 * cw();
         QPen pen(color, std::max(mm(0.12), 0.2));
         pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);
@@ -138,7 +140,11 @@ private:
         path.lineTo(dev(x1, y0));
         path.lineTo(dev(x1 - arm, y0));
         p_.drawPath(path);
-        if (!label.isEmpty()) text(label, x0, y1, x1, y0, 0.40 * ch(), color);
+        if (!label.isEmpty()) text(label, x0, y1 + 0.02 * ch(), x1, y0, 0.30 * ch(), lighter(color));
+    }
+
+    static QColor lighter(const QColor& c) {
+        return QColor(255 - (255 - c.red()) * 6 / 10, 255 - (255 - c.green()) * 6 / 10, 255 - (255 - c.blue()) * 6 / 10);
     }
 
     void digitGrid(const CellGrid& grid, const QString& caption) {
@@ -146,13 +152,21 @@ private:
         for (int i = 0; i < grid.columns; ++i) {
             for (int j = 0; j < grid.rows; ++j) bubble(grid.at(i, j), QString::number(j), ink_.bubble);
         }
+        // A guide bar under each column, in the cell below the last row: the
+        // reader binarizes that cell with the column in its second image, and
+        // a mid-gray bar there keeps the light print of an empty column white.
+        for (int i = 0; i < grid.columns; ++i) {
+            const CellPos& last = grid.at(i, grid.rows - 1);
+            const double y = last.y - ch();
+            fillRect(last.x + 0.25 * cw(), y - 0.45 * ch(), last.x + 0.75 * cw(), y - 0.62 * ch(), ink_.anchor);
+        }
         const CellPos& first = grid.at(0, 0);
         const double right = first.x + grid.columns * cw();
         const double bottom = first.y - grid.rows * ch();
-        strokeRect(first.x - 0.2 * cw(), first.y + 0.12 * ch(), right + 0.2 * cw(), bottom - 0.3 * ch(), ink_.frame,
+        strokeRect(first.x - 0.2 * cw(), first.y + 0.08 * ch(), right + 0.2 * cw(), bottom - 0.85 * ch(), ink_.frame,
                    std::max(mm(0.15), 0.25));
-        text(caption, first.x - 0.3 * cw(), first.y + 1.0 * ch(), right + 0.3 * cw(), first.y + 0.18 * ch(),
-             0.62 * ch(), ink_.text);
+        text(caption, first.x - 0.3 * cw(), first.y + 0.75 * ch(), right + 0.3 * cw(), first.y + 0.12 * ch(),
+             0.55 * ch(), ink_.text);
     }
 
     void drawDigitGrids() {
@@ -172,6 +186,19 @@ private:
         if (t_.abMode == 0) computeCells(t_, place_, 1, paperB);
         static const char* letters[4] = {"A", "B", "C", "D"};
         const bool vertical = t_.optionsVertical == 1;
+        for (int q = 0; q + 4 < cells.questionCount; q += 5) {
+            // A guide bar beside each block, where the reader's second image
+            // takes one more cell than the block (see the digit grids).
+            const CellPos& a = cells.options[q][0];
+            const CellPos& d = cells.options[q][3];
+            if (vertical) {
+                const double y = d.y - ch() - 0.5 * ch();
+                fillRect(a.x + 0.2 * cw(), y - 0.06 * ch(), a.x + 4.8 * cw(), y + 0.06 * ch(), ink_.anchor);
+            } else {
+                const double x = d.x + cw();
+                fillRect(x + 0.12 * cw(), a.y - 0.25 * ch(), x + 0.22 * cw(), a.y - 4.75 * ch(), ink_.anchor);
+            }
+        }
         for (int q = 0; q < cells.questionCount; ++q) {
             for (int o = 0; o < 4; ++o) bubble(cells.options[q][o], letters[o], ink_.bubble);
             const CellPos& a = cells.options[q][0];
@@ -189,7 +216,7 @@ private:
                     const CellPos& pb = paperB.options[b][0];
                     if (std::abs(pb.x - a.x) < 0.01f && std::abs(pb.y - a.y) < 0.01f) {
                         const double x = a.x + 4 * cw();
-                        text(QString::number(b + 1), x + 0.12 * cw(), a.y - 0.1 * ch(), x + 1.6 * cw(), a.y - ch(),
+                        text(QString::number(b + 1), x + 0.34 * cw(), a.y - 0.1 * ch(), x + 1.6 * cw(), a.y - ch(),
                              0.5 * ch(), ink_.minor, Qt::AlignLeft | Qt::AlignVCenter);
                     }
                 }
@@ -315,6 +342,7 @@ LocationResult locationFor(const CardTemplate& t, const CardPlacement& at) {
 }
 
 void paintCard(QPainter& painter, int deviceHeight, const CardDesign& design, const CardPlacement& at) {
+    ensureGui();
     Drawer(painter, deviceHeight, design, at).draw();
 }
 
