@@ -1,0 +1,327 @@
+#include "corpus.h"
+
+#include <QDir>
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "base/paths.h"
+#include "cardfill.h"
+#include "recognition/pixelops.h"
+
+namespace tarvel::cards {
+namespace {
+
+struct Pt {
+    double x, y;  // frame pixels, y down
+};
+
+Pt project(const Homography& h, double u, double v) {
+    Pt p;
+    h.apply(u, v, p.x, p.y);
+    return p;
+}
+
+enum class Where { Inside, Outside, Unclear };
+
+Where whereIs(const Pt& p, double margin) {
+    if (p.x >= margin && p.x <= kFrameWidth - margin && p.y >= margin && p.y <= kFrameHeight - margin) {
+        return Where::Inside;
+    }
+    if (p.x < -margin || p.x > kFrameWidth + margin || p.y < -margin || p.y > kFrameHeight + margin) {
+        return Where::Outside;
+    }
+    return Where::Unclear;
+}
+
+// Length of the part of segment a-b that lies where line tracing runs.
+double visibleLength(const Pt& a, const Pt& b) {
+    const int steps = 400;
+    double inside = 0;
+    const double len = std::hypot(b.x - a.x, b.y - a.y);
+    for (int i = 0; i < steps; ++i) {
+        const double t = (i + 0.5) / steps;
+        const double x = a.x + (b.x - a.x) * t, y = a.y + (b.y - a.y) * t;
+        if (x >= 2 && x <= kFrameWidth - 3 && y >= 1 && y <= kFrameHeight - 2) inside += len / steps;
+    }
+    return inside;
+}
+
+std::string jsonText(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+struct Case {
+    size_t design = 0;
+    CardContent content;
+    std::vector<int> multiple;
+    MarkStyle style;
+    CameraView view;
+    CameraLook look;
+    int code = 0;
+    bool blank = false;  // nothing on the card is marked (no card in view)
+};
+
+class CorpusWriter {
+public:
+    CorpusWriter(const CorpusOptions& o, std::vector<CardDesign> designs) : o_(o), designs_(std::move(designs)) {}
+
+    std::string writeSet(const std::string& set, const std::function<void(const std::string&)>& progress) {
+        int n = o_.count;
+        if (n <= 0) n = set == "normal" ? 320 : set == "hard" ? 160 : 72;
+        const std::string dir = o_.out + "/" + set;
+        if (!QDir().mkpath(QString::fromStdString(dir))) return "无法创建文件夹 " + dir;
+        std::ofstream truth(dir + "/truth.jsonl", std::ios::trunc);
+        if (!truth) return "无法写入 " + dir + "/truth.jsonl";
+        uint64_t salt = 0;
+        for (char c : set) salt = salt * 131 + static_cast<unsigned char>(c);
+        Rng rng(o_.start * 0x9E3779B97F4A7C15ull ^ salt);
+        for (int i = 0; i < n; ++i) {
+            Case c;
+            QImage frame;
+            // A view that does not give the frame it was meant to give (a
+            // black share on the wrong side of 20 %) is drawn again.
+            for (int attempt = 0;; ++attempt) {
+                if (attempt > 20) return "无法生成 " + set + " 第" + std::to_string(i) + "帧";
+                c = makeCase(set, i, rng);
+                frame = shoot(c, rng.next());
+                const int black = blackShareAt100(frame);
+                if (c.code == 12 ? black > 22 : black < 18) break;
+            }
+            char name[32];
+            std::snprintf(name, sizeof name, "%04d.%s", i, o_.bmp ? "bmp" : "jpg");
+            const std::string path = dir + "/" + name;
+            if (!frame.save(QString::fromStdString(path), o_.bmp ? "BMP" : "JPG", 95)) return "无法写入 " + path;
+            truth << truthLine(name, c) << "\n";
+        }
+        if (!truth.flush()) return "无法写入 " + dir + "/truth.jsonl";
+        progress(set + ": " + std::to_string(n) + " 帧 -> " + dir);
+        return "";
+    }
+
+private:
+    QImage shoot(const Case& c, uint64_t start) {
+        const CardDesign& d = designs_[c.design];
+        CardPlacement at;
+        QImage sheet = renderFilledSheet(d, sheetResolutionFor(d.layout, c.view), c.content, c.style, start, &at);
+        return photograph(sheet, at, d.layout, c.view, c.look, start + 1);
+    }
+
+    Case makeCase(const std::string& set, int i, Rng& rng) {
+        Case c;
+        c.design = static_cast<size_t>(i) % designs_.size();
+        const CardTemplate& t = designs_[c.design].layout;
+        c.content = randomContent(t, rng, i % 10 == 0, c.multiple);
+        if (set == "hard") {
+            hardLook(c, rng);
+            placeForCodeZero(c, rng, 0.55, 0.92, 15, 8.4);
+        } else if (set == "refuse") {
+            normalLook(c, rng);
+            refuse(c, i, rng);
+        } else {
+            normalLook(c, rng);
+            placeForCodeZero(c, rng, 0.6, 0.9, 8, 4.2);
+        }
+        return c;
+    }
+
+    void normalLook(Case& c, Rng& rng) {
+        CameraLook& l = c.look;
+        l.exposure = rng.uniform(0.82, 0.97);
+        l.gradient = rng.uniform(0, 0.12);
+        l.gradientAngle = rng.uniform(0, 360);
+        l.vignette = rng.uniform(0.04, 0.14);
+        l.blur = rng.uniform(0.4, 1.0);
+        l.noise = rng.uniform(1.5, 3.5);
+        l.jpegQuality = rng.integer(75, 95);
+        // Light wood or laminate: warm, never saturated.
+        const double light = rng.uniform(190, 228);
+        const double warm = rng.uniform(0.0, 1.0);
+        l.desk = QColor(static_cast<int>(light), static_cast<int>(light * (0.97 - 0.06 * warm)),
+                        static_cast<int>(light * (0.93 - 0.16 * warm)));
+        l.underlayTurn = rng.uniform(-8, 8);
+        c.style.strayDots = rng.integer(0, 2);
+    }
+
+    void hardLook(Case& c, Rng& rng) {
+        normalLook(c, rng);
+        CameraLook& l = c.look;
+        l.exposure = rng.uniform(0.6, 0.8);
+        l.gradient = rng.uniform(0.1, 0.3);
+        l.vignette = rng.uniform(0.1, 0.25);
+        if (rng.chance(0.5)) {
+            l.shadow = rng.uniform(0.15, 0.35);
+            l.shadowAngle = rng.uniform(0, 360);
+            l.shadowOffset = rng.uniform(-150, 150);
+        }
+        l.blur = rng.uniform(0.9, 1.5);
+        l.noise = rng.uniform(3, 6);
+        l.jpegQuality = rng.integer(55, 80);
+        c.style.faintShare = 0.15;
+        c.style.smudges = rng.integer(0, 3);
+        c.style.strayDots = rng.integer(0, 4);
+        c.style.darkest = 50;
+        c.style.lightest = 100;
+    }
+
+    void randomView(CameraView& v, Rng& rng, double shareLow, double shareHigh, double rotation, double tilt,
+                    double shift) {
+        v.boxShare = rng.uniform(shareLow, shareHigh);
+        v.rotation = rng.uniform(-rotation, rotation);
+        v.tiltX = rng.uniform(-tilt, tilt);
+        v.tiltY = rng.uniform(-tilt, tilt);
+        v.shiftX = rng.uniform(-shift, shift);
+        v.shiftY = rng.uniform(-shift, shift) * 0.75;
+    }
+
+    void placeForCodeZero(Case& c, Rng& rng, double shareLow, double shareHigh, double rotation, double tilt) {
+        const CardTemplate& t = designs_[c.design].layout;
+        for (int attempt = 0; attempt < 100000; ++attempt) {
+            // Large cards get less room to move; every tenth try is centred.
+            randomView(c.view, rng, shareLow, shareHigh, rotation, tilt, attempt % 10 == 9 ? 0 : 80);
+            bool clear = false;
+            if (expectedCode(t, c.view, 8, clear) == 0 && clear) {
+                c.code = 0;
+                return;
+            }
+            if (attempt % 200 == 199) shareHigh = std::max(shareLow, shareHigh - 0.02);
+        }
+        throw std::runtime_error("没有找到整张卡都在画面内的拍摄位置");
+    }
+
+    // Twelve kinds of frames that location must refuse.
+    void refuse(Case& c, int i, Rng& rng) {
+        const CardTemplate& t = designs_[c.design].layout;
+        const int kind = i % 12;
+        static const int targets[9] = {3, 4, 5, 6, 7, 8, 9, 10, 11};
+        if (kind < 9) {
+            c.view.turned = kind == 8;
+            bool found = false;
+            for (int attempt = 0; attempt < 400000 && !found; ++attempt) {
+                const double share = kind == 8 ? rng.uniform(0.75, 0.92) : rng.uniform(0.65, 0.95);
+                randomView(c.view, rng, share, share, kind == 8 ? 4 : 10, 3, 260);
+                bool clear = false;
+                found = expectedCode(t, c.view, 4, clear) == targets[kind] && clear;
+            }
+            if (!found) throw std::runtime_error("没有找到能得到代码" + std::to_string(targets[kind]) + "的拍摄位置");
+            c.code = targets[kind];
+        } else if (kind == 9) {
+            // A dark desk without white paper under a small card.
+            randomView(c.view, rng, 0.5, 0.6, 6, 3, 20);
+            c.look.desk = QColor(rng.integer(40, 70), rng.integer(34, 58), rng.integer(28, 50));
+            c.look.underlay = false;
+            c.code = 12;
+        } else {
+            // No card: the white paper, or the bare desk.
+            c.view.noCard = true;
+            c.look.underlay = kind == 10;
+            c.content = CardContent{};
+            c.content.admission = std::string(t.admissionDigits, ' ');
+            c.content.subject = std::string(t.subjectColumns, ' ');
+            c.content.score = std::string(t.scoreDigits, ' ');
+            c.content.answers.assign(std::min(t.questionCount, kMaxQuestions), "");
+            c.content.abFlag = effectiveAbFlag(t, 0);
+            c.multiple.clear();
+            c.blank = true;
+            c.code = 1;
+        }
+    }
+
+    std::string truthLine(const std::string& file, const Case& c) const {
+        const CardDesign& d = designs_[c.design];
+        std::ostringstream s;
+        s << "{\"file\": " << jsonText(file) << ", \"layout\": " << jsonText(d.datName()) << ", \"code\": " << c.code
+          << ", \"abFlag\": " << effectiveAbFlag(d.layout, c.content.abFlag)
+          << ", \"admission\": " << jsonText(c.content.admission) << ", \"subject\": " << jsonText(c.content.subject)
+          << ", \"score\": " << (d.layout.scoreDigits > 0 ? jsonText(c.content.score) : "null") << ", \"answers\": [";
+        for (size_t q = 0; q < c.content.answers.size(); ++q) s << (q ? ", " : "") << jsonText(c.content.answers[q]);
+        s << "], \"multiple\": [";
+        for (size_t k = 0; k < c.multiple.size(); ++k) s << (k ? ", " : "") << c.multiple[k];
+        s << "]}";
+        return s.str();
+    }
+
+    CorpusOptions o_;
+    std::vector<CardDesign> designs_;
+};
+
+}  // namespace
+
+int blackShareAt100(const QImage& frame) {
+    Bitmap b = bitmapFromImage(frame);
+    BinarizeFixed(b, 100);
+    return BlackPercent(b);
+}
+
+int expectedCode(const CardTemplate& t, const CameraView& view, double margin, bool& clear) {
+    clear = true;
+    const Homography h = cardToFrame(t, view);
+    const double L = t.lowerLineLength, S = t.lineSpacing, cw = t.cellWidth, ch = t.cellHeight;
+    // Line ends and field-of-view corners as location names them; on a
+    // turned card its lower line is the printed upper one.
+    Pt ends[4], corners[4];
+    if (!view.turned) {
+        ends[0] = project(h, 0, -S), ends[1] = project(h, L, -S), ends[2] = project(h, 0, 0), ends[3] = project(h, L, 0);
+        corners[0] = project(h, -1.5 * cw, -S - ch), corners[1] = project(h, L + 1.5 * cw, -S - ch);
+        corners[2] = project(h, -1.5 * cw, 12 * ch), corners[3] = project(h, L + 1.5 * cw, 12 * ch);
+    } else {
+        ends[0] = project(h, L, 0), ends[1] = project(h, 0, 0), ends[2] = project(h, L, -S), ends[3] = project(h, 0, -S);
+        corners[0] = project(h, L + 1.5 * cw, ch), corners[1] = project(h, -1.5 * cw, ch);
+        corners[2] = project(h, L + 1.5 * cw, -S - 12 * ch), corners[3] = project(h, -1.5 * cw, -S - 12 * ch);
+    }
+    if (view.noCard) return 1;
+    const double lower = visibleLength(ends[0], ends[1]);
+    const double upper = visibleLength(ends[2], ends[3]);
+    // Too short to trace, or lengths too different to pair: not a clean case.
+    if (lower < 240 || upper < 240 || std::abs(lower - upper) > 14) {
+        clear = false;
+        return lower < 200 || upper < 200 ? 1 : 2;
+    }
+    for (int k = 0; k < 4; ++k) {
+        Where w = whereIs(ends[k], margin);
+        if (w == Where::Unclear) clear = false;
+        if (w != Where::Inside) return 3 + k;
+    }
+    for (int k = 0; k < 4; ++k) {
+        Where w = whereIs(corners[k], margin);
+        if (w == Where::Unclear) clear = false;
+        if (w != Where::Inside) return k < 2 ? 7 + k : (view.turned ? 11 : 7 + k);
+    }
+    return 0;
+}
+
+std::string writeCorpus(const CorpusOptions& options, const std::function<void(const std::string&)>& progress) {
+    std::string dir = options.layoutDir.empty() ? installedPath(installed::kTemplates) : options.layoutDir;
+    QDir folder(QString::fromStdString(dir));
+    QStringList names = folder.entryList({"DY*.layout", "JD*.layout", "DY*.dat", "JD*.dat"}, QDir::Files, QDir::Name);
+    std::vector<CardDesign> designs;
+    for (const QString& n : names) {
+        CardDesign d;
+        std::string problem = loadDesign(folder.filePath(n).toStdString(), d);
+        if (!problem.empty()) return problem;
+        designs.push_back(d);
+    }
+    if (designs.empty()) return "在 " + dir + " 中没有找到答题卡模板";
+    try {
+    CorpusWriter writer(options, designs);
+    std::stringstream sets(options.sets);
+    std::string set;
+    while (std::getline(sets, set, ',')) {
+        if (set != "normal" && set != "hard" && set != "refuse") return "未知的集合：" + set;
+        std::string problem = writer.writeSet(set, progress);
+        if (!problem.empty()) return problem;
+    }
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+}  // namespace tarvel::cards

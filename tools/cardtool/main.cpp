@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "camera.h"
+#include "cardfill.h"
 #include "cardrender.h"
+#include "corpus.h"
+#include "frameformats.h"
 #include "layoutfile.h"
 
 using namespace tarvel;
@@ -31,7 +35,7 @@ struct Args {
 };
 
 // Options that take no value.
-const char* kFlags[] = {"help", "blank-admission", "bmp"};
+const char* kFlags[] = {"help", "blank-admission", "turned", "no-card", "dark-desk"};
 
 bool parseArgs(int argc, char** argv, int first, Args& args, std::string& error) {
     for (int i = first; i < argc; ++i) {
@@ -87,6 +91,175 @@ int cmdInfo(const Args& a) {
     if (!loadOrReport(a.positional[0], d)) return 1;
     std::fputs(layoutJson(d).c_str(), stdout);
     return 0;
+}
+
+
+double number(const Args& a, const std::string& name, double fallback) {
+    if (!a.has(name)) return fallback;
+    size_t used = 0;
+    const std::string text = a.get(name);
+    double v = std::stod(text, &used);
+    if (used != text.size()) throw std::invalid_argument("选项 --" + name + " 的值不是数字：" + text);
+    return v;
+}
+
+uint64_t startValue(const Args& a) { return static_cast<uint64_t>(number(a, "seed", 1)); }
+
+// The marks of a filled card: a description (--content) or a random card.
+bool contentFrom(const Args& a, const CardDesign& d, CardContent& content, MarkStyle& style) {
+    if (a.has("content")) {
+        std::string problem = parseContent(a.get("content"), d.layout, content);
+        if (!problem.empty()) {
+            fail(problem);
+            return false;
+        }
+    } else {
+        Rng rng(startValue(a));
+        std::vector<int> multiple;
+        content = randomContent(d.layout, rng, a.has("blank-admission"), multiple);
+    }
+    if (a.has("blank-admission")) content.admission = std::string(d.layout.admissionDigits, ' ');
+    style.faintShare = number(a, "faint", 0);
+    style.smudges = static_cast<int>(number(a, "smudges", 0));
+    style.strayDots = static_cast<int>(number(a, "dots", 0));
+    return true;
+}
+
+CameraView viewFrom(const Args& a) {
+    CameraView v;
+    v.boxShare = number(a, "share", 0.8);
+    v.rotation = number(a, "rotation", 0);
+    v.tiltX = number(a, "tilt-x", 0);
+    v.tiltY = number(a, "tilt-y", 0);
+    v.shiftX = number(a, "shift-x", 0);
+    v.shiftY = number(a, "shift-y", 0);
+    v.turned = a.has("turned");
+    v.noCard = a.has("no-card");
+    return v;
+}
+
+CameraLook lookFrom(const Args& a) {
+    CameraLook l;
+    l.exposure = number(a, "exposure", l.exposure);
+    l.blur = number(a, "blur", l.blur);
+    l.noise = number(a, "noise", l.noise);
+    l.shadow = number(a, "shadow", 0);
+    l.shadowAngle = number(a, "shadow-angle", 30);
+    l.jpegQuality = static_cast<int>(number(a, "quality", l.jpegQuality));
+    if (a.has("dark-desk")) {
+        l.desk = QColor(52, 44, 38);
+        l.underlay = false;
+    }
+    return l;
+}
+
+bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
+
+// A frame as an image file, or as raw camera bytes with --format.
+bool writeFrame(const Args& a, const QImage& frame, const std::string& path) {
+    if (a.has("format")) {
+        FrameFormat f;
+        if (!frameFormatFromName(a.get("format"), f)) {
+            fail("未知的帧格式：" + a.get("format") + "（bgr24、yuy2、i420、mjpg）");
+            return false;
+        }
+        if (!writeBytes(path, encodeFrame(frame, f, static_cast<int>(number(a, "quality", 85))))) {
+            fail("无法写入 " + path);
+            return false;
+        }
+        return true;
+    }
+    if (!frame.save(QString::fromStdString(path), nullptr, 95)) {
+        fail("无法写入 " + path);
+        return false;
+    }
+    return true;
+}
+
+int cmdFill(const Args& a) {
+    if (a.positional.size() != 1 || !a.has("out")) return fail("用法：cardtool fill LAYOUT --out FILE [选项]");
+    ensureGui();
+    CardDesign d;
+    if (!loadOrReport(a.positional[0], d)) return 1;
+    CardContent content;
+    MarkStyle style;
+    if (!contentFrom(a, d, content, style)) return 1;
+    QImage sheet = renderFilledSheet(d, number(a, "dpi", 150) / 25.4, content, style, startValue(a));
+    if (!sheet.save(QString::fromStdString(a.get("out")), nullptr, 92)) return fail("无法写入 " + a.get("out"));
+    return 0;
+}
+
+int cmdPhoto(const Args& a) {
+    if (a.positional.size() != 1 || !a.has("out")) return fail("用法：cardtool photo LAYOUT --out FILE [选项]");
+    ensureGui();
+    CardDesign d;
+    if (!loadOrReport(a.positional[0], d)) return 1;
+    CardContent content;
+    MarkStyle style;
+    if (!contentFrom(a, d, content, style)) return 1;
+    const CameraView view = viewFrom(a);
+    CardPlacement at;
+    QImage sheet = renderFilledSheet(d, sheetResolutionFor(d.layout, view), content, style, startValue(a), &at);
+    QImage frame = photograph(sheet, at, d.layout, view, lookFrom(a), startValue(a) + 1);
+    return writeFrame(a, frame, a.get("out")) ? 0 : 1;
+}
+
+int cmdSequence(const Args& a) {
+    if (a.positional.empty() || !a.has("out")) return fail("用法：cardtool sequence LAYOUT... --out DIR [选项]");
+    ensureGui();
+    std::vector<StreamCard> cards;
+    Rng rng(startValue(a));
+    const int count = static_cast<int>(number(a, "cards", static_cast<double>(a.positional.size())));
+    for (int i = 0; i < count; ++i) {
+        CardDesign d;
+        if (!loadOrReport(a.positional[i % a.positional.size()], d)) return 1;
+        CardContent content;
+        MarkStyle style;
+        std::vector<int> multiple;
+        content = randomContent(d.layout, rng, i == 0, multiple);
+        StreamCard c;
+        c.layout = d.layout;
+        c.view = viewFrom(a);
+        c.view.rotation += rng.uniform(-4, 4);
+        c.look = lookFrom(a);
+        c.stillFrames = static_cast<int>(std::lround(number(a, "still", 3.0) * 10));
+        c.sheet = renderFilledSheet(d, sheetResolutionFor(d.layout, c.view), content, style, rng.next(), &c.at);
+        cards.push_back(c);
+    }
+    const std::string dir = a.get("out");
+    const std::string ext = a.has("format") ? "." + a.get("format") : ".jpg";
+    std::ofstream list(dir + "/sequence.jsonl", std::ios::trunc);
+    if (!list) return fail("无法写入 " + dir + "/sequence.jsonl");
+    int n = 0;
+    bool ok = true;
+    frameStream(cards, static_cast<int>(number(a, "slide", 8)), static_cast<int>(number(a, "gap", 5)), rng.next(),
+                [&](const StreamFrame& f) {
+                    char name[32];
+                    std::snprintf(name, sizeof name, "%05d", n++);
+                    const std::string file = std::string(name) + ext;
+                    ok = ok && writeFrame(a, f.image, dir + "/" + file);
+                    list << "{\"file\": \"" << file << "\", \"time_ms\": " << (n - 1) * 100 << ", \"card\": " << f.card
+                         << ", \"phase\": \"" << phaseName(f.phase) << "\"}\n";
+                });
+    return ok && list.flush() ? 0 : 1;
+}
+
+int cmdCorpus(const Args& a) {
+    if (!a.has("out")) return fail("用法：cardtool corpus --out DIR [--sets normal,hard,refuse] [--seed N]");
+    ensureGui();
+    CorpusOptions options;
+    options.out = a.get("out");
+    options.sets = a.get("sets", "normal,hard,refuse");
+    options.start = startValue(a);
+    options.layoutDir = a.get("layouts", "");
+    if (a.has("count")) options.count = static_cast<int>(number(a, "count", 0));
+    options.bmp = a.get("image", "jpg") == "bmp";
+    std::string problem = writeCorpus(options, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    return problem.empty() ? 0 : fail(problem);
 }
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -163,6 +336,32 @@ const std::vector<Command>& commands() {
          "  Draws blank cards. FILE.jpg/.png: one card, the sheet scaled to PX wide or N dots per inch\n"
          "  (default 150). FILE.pdf: every layout at true size, one per A4 page.\n",
          cmdRender},
+        {"fill",
+         "cardtool fill LAYOUT --out FILE.png [--content TEXT | --seed N] [--blank-admission] [--faint SHARE]\n"
+         "              [--smudges N] [--dots N] [--dpi N]\n"
+         "  Draws a filled card. TEXT: \"admission=012345678 subject=02 score=085 ab=A answers=A,BD,,C\"\n"
+         "  (\"_\" leaves a column empty); without --content a random card from --seed.\n",
+         cmdFill},
+        {"photo",
+         "cardtool photo LAYOUT --out FILE [fill options] [--share 0.8] [--rotation DEG] [--tilt-x DEG]\n"
+         "               [--tilt-y DEG] [--shift-x PX] [--shift-y PX] [--turned] [--no-card] [--dark-desk]\n"
+         "               [--exposure 0.92] [--blur SIGMA] [--noise SIGMA] [--shadow 0..1] [--quality Q]\n"
+         "               [--format bgr24|yuy2|i420|mjpg]\n"
+         "  A 640x480 camera frame of the filled card on white paper on a desk. --share: height of the\n"
+         "  field-of-view box as a share of the frame height. With --format the camera's raw bytes are written.\n",
+         cmdPhoto},
+        {"sequence",
+         "cardtool sequence LAYOUT... --out DIR [--cards N] [--still SECONDS] [--slide FRAMES] [--gap FRAMES]\n"
+         "                  [photo options] [--seed N]\n"
+         "  A 10 fps frame stream: each card slides in, lies still, slides out; the first card is the\n"
+         "  standard answer (blank admission number). Writes DIR/00000.jpg ... and DIR/sequence.jsonl.\n",
+         cmdSequence},
+        {"corpus",
+         "cardtool corpus --out DIR [--sets normal,hard,refuse] [--seed N] [--count N] [--image jpg|bmp]\n"
+         "                [--layouts DIR]\n"
+         "  Test frames with their truth: DIR/<set>/NNNN.jpg and DIR/<set>/truth.jsonl. Sizes: normal 320,\n"
+         "  hard 160, refuse 72 (or --count per set).\n",
+         cmdCorpus},
     };
     return list;
 }

@@ -1,0 +1,37 @@
+#pragma once
+// Test corpora: camera frames of filled cards with the exact truth of what
+// location and reading should find in them.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "camera.h"
+
+namespace tarvel::cards {
+
+// The location code a frame should give, from the drawn geometry alone:
+// 0 when both detection lines, their ends and the four field-of-view corners
+// are inside the frame; otherwise the first failing check in location's order
+// (3-6 line end outside, 7-10 corner outside, 11 upper corner outside on a
+// turned card). `clear` is false when any deciding point lies within
+// `margin` pixels of the frame edge or a line is too short to be traced, so
+// that the outcome would hang on a pixel; corpora skip such views.
+int expectedCode(const CardTemplate& t, const CameraView& view, double margin, bool& clear);
+
+struct CorpusOptions {
+    std::string out;                          // folder; <out>/<set>/ is created
+    std::string sets = "normal,hard,refuse";  // comma separated
+    uint64_t start = 1;                       // random start value
+    std::string layoutDir;                    // .layout or .dat files; default: the installed 模板文件/
+    int count = 0;                            // frames per set; 0 = normal 320, hard 160, refuse 72
+    bool bmp = false;                         // frames as BMP instead of JPEG files
+};
+
+// Writes the corpora; returns "" or a message. `progress` gets one line per set.
+std::string writeCorpus(const CorpusOptions& options, const std::function<void(const std::string&)>& progress);
+
+// Percentage of pixels darker than 100, as location's black-share check
+// counts them.
+int blackShareAt100(const QImage& frame);
+
+}  // namespace tarvel::cards
