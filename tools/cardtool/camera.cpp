@@ -115,6 +115,20 @@ double smoothstep(double a, double b, double x) {
 
 }  // namespace
 
+// Exposure, a gradient across the frame, vignetting and a soft shadow.
+double CameraLook::lightAt(double x, double y) const {
+    const double dx = x - kFrameWidth / 2.0, dy = y - kFrameHeight / 2.0;
+    const double ga = rad(gradientAngle), sa = rad(shadowAngle);
+    const double along = std::clamp((dx * std::cos(ga) + dy * std::sin(ga)) / 400.0, -1.0, 1.0);
+    double light = exposure * (1 - gradient * (along + 1) / 2);
+    light *= 1 - vignette * (dx * dx + dy * dy) / (400.0 * 400.0);
+    if (shadow > 0) {
+        const double d = dx * std::cos(sa) + dy * std::sin(sa) - shadowOffset;
+        light *= 1 - shadow * smoothstep(-90, 90, d);
+    }
+    return light;
+}
+
 void Homography::apply(double x, double y, double& ox, double& oy) const {
     const double w = m[6] * x + m[7] * y + m[8];
     ox = (m[0] * x + m[1] * y + m[2]) / w;
@@ -227,18 +241,9 @@ QImage photograph(const QImage& sheetSource, const CardPlacement& at, const Card
         }
     }
 
-    // Light: exposure, a gradient across the frame, vignetting, a shadow.
-    const double ga = rad(look.gradientAngle), sa = rad(look.shadowAngle);
     for (int y = 0; y < f.h; ++y) {
         for (int x = 0; x < f.w; ++x) {
-            const double dx = x - f.w / 2.0, dy = y - f.h / 2.0;
-            const double along = std::clamp((dx * std::cos(ga) + dy * std::sin(ga)) / 400.0, -1.0, 1.0);
-            double light = look.exposure * (1 - look.gradient * (along + 1) / 2);
-            light *= 1 - look.vignette * (dx * dx + dy * dy) / (400.0 * 400.0);
-            if (look.shadow > 0) {
-                const double d = dx * std::cos(sa) + dy * std::sin(sa) - look.shadowOffset;
-                light *= 1 - look.shadow * smoothstep(-25, 25, d);
-            }
+            const double light = look.lightAt(x + 0.5, y + 0.5);
             float* p = f.at(x, y);
             for (int c = 0; c < 3; ++c) p[c] = static_cast<float>(255.0 * light * p[c]);
         }
@@ -318,6 +323,42 @@ void frameStream(const std::vector<StreamCard>& cards, int slideFrames, int gapF
         empty.noCard = true;
         for (int k = 0; k < gapFrames; ++k) shoot(cards.back(), empty, -1, StreamPhase::Empty);
     }
+}
+
+}  // namespace tarvel::cards
+
+namespace tarvel::cards {
+
+Bitmap rectifyWithTruth(const QImage& source, const CardTemplate& t, const CameraView& view, CardPlacement& at) {
+    const QImage frame = source.convertToFormat(QImage::Format_RGB32);
+    const Homography h = cardToFrame(t, view);
+    double x0, y0, x1, y1;
+    h.apply(0, -t.lineSpacing, x0, y0);
+    h.apply(t.lowerLineLength, -t.lineSpacing, x1, y1);
+    const double scale = std::hypot(x1 - x0, y1 - y0) / t.lowerLineLength;
+    const Box box = fieldOfViewBox(t);
+    const double left = (kCanvasSize - box.width() * scale) / 2;
+    const double bottom = (kCanvasSize - box.height() * scale) / 2;
+    at = {scale, left - box.left * scale, bottom - box.bottom * scale};
+    Bitmap out(kCanvasSize, kCanvasSize, 3);
+    for (int y = 0; y < kCanvasSize; ++y) {
+        for (int x = 0; x < kCanvasSize; ++x) {
+            double u = (x + 0.5 - at.upperLeftX) / scale, v = (y + 0.5 - at.upperLeftY) / scale;
+            if (view.turned) {
+                // Location takes the printed upper line as the lower one.
+                u = t.lowerLineLength - u;
+                v = -t.lineSpacing - v;
+            }
+            double fx, fy;
+            h.apply(u, v, fx, fy);
+            if (fx < 0 || fy < 0 || fx >= frame.width() || fy >= frame.height()) continue;
+            float rgb[3];
+            sampleSheet(frame, fx, fy, rgb);
+            out.setPixel(x, y, static_cast<uint8_t>(rgb[2] + 0.5f), static_cast<uint8_t>(rgb[1] + 0.5f),
+                         static_cast<uint8_t>(rgb[0] + 0.5f));
+        }
+    }
+    return out;
 }
 
 }  // namespace tarvel::cards

@@ -41,6 +41,9 @@ struct CameraLook {
     QColor desk = QColor(206, 190, 162);  // desk colour under full light
     double underlayTurn = 4;    // the white paper's angle against the card, degrees
     bool underlay = true;       // a white sheet lies under the card
+
+    // Light falling on frame pixel (x, y down), as a share of full light.
+    double lightAt(double x, double y) const;
 };
 
 // A 3 x 3 projective map (row major).
@@ -95,5 +98,15 @@ void frameStream(const std::vector<StreamCard>& cards, int slideFrames, int gapF
                  const std::function<void(const StreamFrame&)>& out);
 
 const char* phaseName(StreamPhase phase);
+
+}  // namespace tarvel::cards
+
+namespace tarvel::cards {
+
+// What a perfect card location would make of a frame: the card warped into
+// an 800 x 800 bitmap with the true geometry of the view, at the frame's own
+// scale (lower line length in the frame / lowerLineLength). Returns the
+// placement to read it with. An oracle for tests of reading on camera frames.
+Bitmap rectifyWithTruth(const QImage& frame, const CardTemplate& t, const CameraView& view, CardPlacement& at);
 
 }  // namespace tarvel::cards

@@ -22,7 +22,7 @@ public:
         p_.save();
         p_.setRenderHint(QPainter::Antialiasing, true);
         const int flag = effectiveAbFlag(t_, content.abFlag);
-        if (t_.abMode == 0) markCell(cellAt(abFlagCell(t_, place_, flag == 1)));
+        if (t_.abMode == 0) markCell(cellAt(abFlagCell(t_, place_, flag == 1)), false);
         CardCells cells;
         computeCells(t_, place_, flag, cells);
         markColumns(cells.admission, content.admission);
@@ -33,7 +33,7 @@ public:
             const std::string answer = q < static_cast<int>(content.answers.size()) ? content.answers[q] : "";
             for (int o = 0; o < 4; ++o) {
                 if (answer.find(static_cast<char>('A' + o)) != std::string::npos) {
-                    markCell(cellAt(cells.options[q][o]));
+                    markCell(cellAt(cells.options[q][o]), true);
                 } else if (answer.empty()) {
                     empty.push_back(cellAt(cells.options[q][o]));
                 }
@@ -59,15 +59,16 @@ private:
             const char c = digits[i];
             if (c < '0' || c > '9') continue;
             const int row = c - '0';
-            if (row < grid.rows) markCell(cellAt(grid.at(i, row)));
+            if (row < grid.rows) markCell(cellAt(grid.at(i, row)), false);
         }
     }
 
     // A pencil fill: a rounded patch over about 55-75 % of the cell, a little
     // off centre, dark gray with stroke texture and paper grain showing through.
-    void markCell(const CellBox& c) {
-        const bool faint = rng_.chance(style_.faintShare);
-        const int core = faint ? rng_.integer(115, 150) : rng_.integer(style_.darkest, style_.lightest);
+    // Faint marks only on answers: students fill their number carefully.
+    void markCell(const CellBox& c, bool mayBeFaint) {
+        const bool faint = rng_.chance(style_.faintShare) && mayBeFaint;
+        const int core = faint ? rng_.integer(100, 130) : rng_.integer(style_.darkest, style_.lightest);
         // A mark stays clear of the pixels its neighbours read: sideways the
         // neighbouring option shares a boundary column; downwards the top row
         // of the cell below is read, while the cell above ignores its own two

@@ -25,7 +25,7 @@ struct CardContent {
 struct MarkStyle {
     int darkest = 40;          // gray range of an ordinary mark's core
     int lightest = 90;
-    double faintShare = 0;     // share of marks drawn faint (gray 115-150)
+    double faintShare = 0;     // share of answer marks drawn faint (gray 100-130)
     int smudges = 0;           // erased marks left in unmarked option cells
     int strayDots = 0;         // pencil dots outside the bubbles
 };

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "base/paths.h"
+#include "base/prompter.h"
 #include "cardfill.h"
 #include "recognition/pixelops.h"
 
@@ -89,11 +90,13 @@ public:
             // A view that does not give the frame it was meant to give (a
             // black share on the wrong side of 20 %) is drawn again.
             for (int attempt = 0;; ++attempt) {
-                if (attempt > 20) return "无法生成 " + set + " 第" + std::to_string(i) + "帧";
+                if (attempt > 40) return "无法生成 " + set + " 第" + std::to_string(i) + "帧";
                 c = makeCase(set, i, rng);
                 frame = shoot(c, rng.next());
                 const int black = blackShareAt100(frame);
-                if (c.code == 12 ? black > 22 : black < 18) break;
+                if (!(c.code == 12 ? black > 22 : black < 18)) continue;
+                if (c.code != 0 || readsAsTruth(frame, c)) break;
+                ++redrawn_;
             }
             char name[32];
             std::snprintf(name, sizeof name, "%04d.%s", i, o_.bmp ? "bmp" : "jpg");
@@ -102,11 +105,33 @@ public:
             truth << truthLine(name, c) << "\n";
         }
         if (!truth.flush()) return "无法写入 " + dir + "/truth.jsonl";
-        progress(set + ": " + std::to_string(n) + " 帧 -> " + dir);
+        progress(set + ": " + std::to_string(n) + " 帧 -> " + dir + "（重画 " + std::to_string(redrawn_) +
+                 " 帧：完美定位下读卡与真值不符）");
+        redrawn_ = 0;
         return "";
     }
 
 private:
+    // A located frame belongs in a corpus only if the mark reader, given a
+    // perfect location, reads exactly what was marked: then every difference
+    // a test finds comes from location or from a fault, not from the frame.
+    bool readsAsTruth(const QImage& frame, const Case& c) const {
+        const CardDesign& d = designs_[c.design];
+        std::vector<std::string> messages;
+        CardReading r = readWithPerfectLocation(frame, d, c.view, c.multiple, &messages);
+        if (!messages.empty() || r.abFlag != effectiveAbFlag(d.layout, c.content.abFlag)) return false;
+        if (r.admissionNumber != c.content.admission || r.subjectCode != c.content.subject) return false;
+        for (size_t q = 0; q < c.content.answers.size(); ++q) {
+            if (r.answers[q] != c.content.answers[q]) return false;
+        }
+        if (d.layout.scoreDigits > 0) {
+            const size_t digit = c.content.score.find_first_not_of(' ');
+            const float want = digit == std::string::npos ? -1 : std::stof(c.content.score.substr(digit));
+            if (r.subjectiveScore != want) return false;
+        }
+        return true;
+    }
+
     QImage shoot(const Case& c, uint64_t start) {
         const CardDesign& d = designs_[c.design];
         CardPlacement at;
@@ -122,6 +147,7 @@ private:
         if (set == "hard") {
             hardLook(c, rng);
             placeForCodeZero(c, rng, 0.55, 0.92, 15, 8.4);
+            keepPaperReadable(c);
         } else if (set == "refuse") {
             normalLook(c, rng);
             refuse(c, i, rng);
@@ -169,6 +195,24 @@ private:
         c.style.strayDots = rng.integer(0, 4);
         c.style.darkest = 50;
         c.style.lightest = 100;
+    }
+
+    // Dim and uneven, but like a webcam's automatic exposure: the darkest
+    // paper on the card stays at gray 145 or more.
+    void keepPaperReadable(Case& c) {
+        const CardTemplate& t = designs_[c.design].layout;
+        const Homography h = cardToFrame(t, c.view);
+        const Box b = fieldOfViewBox(t);
+        double darkest = 1;
+        for (int i = 0; i <= 4; ++i) {
+            for (int j = 0; j <= 4; ++j) {
+                double x, y;
+                h.apply(b.left + b.width() * i / 4, b.bottom + b.height() * j / 4, x, y);
+                darkest = std::min(darkest, c.look.lightAt(x, y));
+            }
+        }
+        const double paper = 255 * 0.95 * darkest;
+        if (paper < 145) c.look.exposure *= 145 / paper;
     }
 
     void randomView(CameraView& v, Rng& rng, double shareLow, double shareHigh, double rotation, double tilt,
@@ -250,9 +294,33 @@ private:
 
     CorpusOptions o_;
     std::vector<CardDesign> designs_;
+    int redrawn_ = 0;
 };
 
 }  // namespace
+
+CardReading readWithPerfectLocation(const QImage& frame, const CardDesign& design, const CameraView& view,
+                                    const std::vector<int>& multiple, std::vector<std::string>* messages) {
+    CardPlacement at;
+    Bitmap normalized = rectifyWithTruth(frame, design.layout, view, at);
+    Bitmap confirmation = normalized.clone();
+    const LocationResult place = locationFor(design.layout, at);
+    ScriptedPrompter prompter;
+    MarkReader reader(design.layout, design.family(), place, normalized, confirmation, prompter);
+    CardReading r;
+    reader.PrepareCardGeometry(r);
+    reader.BinarizeReadingAreas();
+    reader.ReadAdmissionNumber(r, design.layout.admissionDigits);
+    reader.ReadSubjectCode(r);
+    if (design.layout.scoreDigits > 0 && !reader.ReadSubjectiveScore(r)) r.subjectiveScore = -1;
+    std::array<bool, kMaxQuestions> isMultiple{};
+    for (int q : multiple) {
+        if (q >= 1 && q <= kMaxQuestions) isMultiple[q - 1] = true;
+    }
+    reader.ReadAnswers(r, design.layout.questionCount, isMultiple);
+    if (messages) *messages = prompter.texts();
+    return r;
+}
 
 int blackShareAt100(const QImage& frame) {
     Bitmap b = bitmapFromImage(frame);

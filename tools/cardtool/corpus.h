@@ -6,6 +6,7 @@
 #include <string>
 
 #include "camera.h"
+#include "recognition/reading.h"
 
 namespace tarvel::cards {
 
@@ -29,6 +30,12 @@ struct CorpusOptions {
 
 // Writes the corpora; returns "" or a message. `progress` gets one line per set.
 std::string writeCorpus(const CorpusOptions& options, const std::function<void(const std::string&)>& progress);
+
+// What the mark reader reads from a frame when location is perfect: the
+// frame warped with the view's true geometry (rectifyWithTruth). `multiple`
+// lists the multiple-choice questions (1-based).
+CardReading readWithPerfectLocation(const QImage& frame, const CardDesign& design, const CameraView& view,
+                                    const std::vector<int>& multiple, std::vector<std::string>* messages = nullptr);
 
 // Percentage of pixels darker than 100, as location's black-share check
 // counts them.
