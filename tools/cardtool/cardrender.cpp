@@ -165,8 +165,11 @@ private:
         const double bottom = first.y - grid.rows * ch();
         strokeRect(first.x - 0.2 * cw(), first.y + 0.08 * ch(), right + 0.2 * cw(), bottom - 0.85 * ch(), ink_.frame,
                    std::max(mm(0.15), 0.25));
-        text(caption, first.x - 0.3 * cw(), first.y + 0.75 * ch(), right + 0.3 * cw(), first.y + 0.12 * ch(),
-             0.55 * ch(), ink_.text);
+        // The caption fits between the grid and the top of the field of view.
+        const double top = std::min(first.y + 0.75 * ch(), gy(11.97));
+        const double base = first.y + 0.1 * ch();
+        text(caption, first.x - 0.3 * cw(), top, right + 0.3 * cw(), base, std::min(0.55 * ch(), 0.95 * (top - base)),
+             ink_.text);
     }
 
     void drawDigitGrids() {
