@@ -2,6 +2,7 @@
 // and test corpora.
 #include <QPdfWriter>
 #include <QPageSize>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -248,6 +249,75 @@ int cmdSequence(const Args& a) {
     return ok && list.flush() ? 0 : 1;
 }
 
+// An 8-bit palette of the image's 256 most frequent colours (5 bits per
+// channel), each pixel mapped to the nearest one: small files without the
+// banding of a fixed colour cube.
+QImage withOwnPalette(const QImage& source) {
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    std::map<int, int> counts;
+    auto bin = [](QRgb c) { return (qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | (qBlue(c) >> 3); };
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) ++counts[bin(image.pixel(x, y))];
+    }
+    std::vector<std::pair<int, int>> bins(counts.begin(), counts.end());
+    std::sort(bins.begin(), bins.end(), [](auto& a, auto& b) { return a.second > b.second; });
+    QVector<QRgb> palette;
+    for (size_t i = 0; i < bins.size() && i < 256; ++i) {
+        const int b = bins[i].first;
+        palette.push_back(qRgb(((b >> 10) & 31) * 8 + 4, ((b >> 5) & 31) * 8 + 4, (b & 31) * 8 + 4));
+    }
+    QImage out(image.size(), QImage::Format_Indexed8);
+    out.setColorTable(palette);
+    std::map<int, int> nearest;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            auto it = nearest.find(bin(c));
+            if (it == nearest.end()) {
+                int best = 0, bestDistance = 1 << 30;
+                for (int i = 0; i < palette.size(); ++i) {
+                    const int dr = qRed(palette[i]) - qRed(c), dg = qGreen(palette[i]) - qGreen(c),
+                              db = qBlue(palette[i]) - qBlue(c);
+                    const int distance = dr * dr + dg * dg + db * db;
+                    if (distance < bestDistance) best = i, bestDistance = distance;
+                }
+                it = nearest.emplace(bin(c), best).first;
+            }
+            out.setPixel(x, y, static_cast<uint>(it->second));
+        }
+    }
+    return out;
+}
+
+// The two README pictures, small: 8-bit palette PNGs.
+int cmdDocs(const Args& a) {
+    if (a.positional.size() != 1 || !a.has("out")) return fail("用法：cardtool docs LAYOUT --out DIR");
+    ensureGui();
+    CardDesign d;
+    if (!loadOrReport(a.positional[0], d)) return 1;
+    Rng rng(4);
+    std::vector<int> multiple;
+    CardContent content = randomContent(d.layout, rng, false, multiple);
+    MarkStyle style;
+    style.strayDots = 2;
+    QImage card = renderFilledSheet(d, 72 / 25.4, content, style, 4);
+    CameraView view;
+    view.boxShare = 0.78;
+    view.rotation = 4;
+    view.tiltX = 3;
+    view.tiltY = -2;
+    view.shiftX = 12;
+    CardPlacement at;
+    QImage sheet = renderFilledSheet(d, sheetResolutionFor(d.layout, view), content, style, 4, &at);
+    QImage frame = photograph(sheet, at, d.layout, view, CameraLook{}, 5);
+    const std::string dir = a.get("out");
+    for (auto [image, name] : {std::pair{card, "card.png"}, std::pair{frame, "frame.png"}}) {
+        const QImage small = withOwnPalette(image);
+        if (!small.save(QString::fromStdString(dir + "/" + name), "PNG", 0)) return fail("无法写入 " + dir + "/" + name);
+    }
+    return 0;
+}
+
 int cmdCorpus(const Args& a) {
     if (!a.has("out")) return fail("用法：cardtool corpus --out DIR [--sets normal,hard,refuse] [--seed N]");
     ensureGui();
@@ -356,6 +426,11 @@ const std::vector<Command>& commands() {
          "  A 10 fps frame stream: each card slides in, lies still, slides out; the first card is the\n"
          "  standard answer (blank admission number). Writes DIR/00000.jpg ... and DIR/sequence.jsonl.\n",
          cmdSequence},
+        {"docs",
+         "cardtool docs LAYOUT --out DIR\n"
+         "  Writes DIR/card.png (a filled card) and DIR/frame.png (its simulated camera frame) as small\n"
+         "  palette PNGs for the README.\n",
+         cmdDocs},
         {"corpus",
          "cardtool corpus --out DIR [--sets normal,hard,refuse] [--seed N] [--count N] [--image jpg|bmp]\n"
          "                [--layouts DIR]\n"
