@@ -3,9 +3,23 @@
 #include <algorithm>
 
 #include "base/floattext.h"
+#include "base/gbk.h"
 #include "grading/scoring.h"
+#include "roster/recordtext.h"
 
 namespace tarvel {
+
+std::string encodeGradingFilter(const GradingFilter& filter, uint8_t* bytes) {
+    FieldWriter w;
+    w.raw(bytes, kGradeCodeWidth, filter.gradeCode, "年级编码");
+    w.raw(bytes + kGradeCodeWidth, kClassCodeWidth, filter.classCode, "班级编码");
+    return w.error();
+}
+
+void decodeGradingFilter(const uint8_t* bytes, GradingFilter& out) {
+    out.gradeCode = readRawField(bytes, kGradeCodeWidth);
+    out.classCode = readRawField(bytes + kGradeCodeWidth, kClassCodeWidth);
+}
 
 std::vector<std::string> gradeItems(const Roster& roster) {
     std::vector<std::string> items;

@@ -29,6 +29,12 @@ struct GradingFilter {
     std::string classCode;
 };
 
+// The filter's 15 bytes in a raw grading file: grade code char[11], class
+// code char[4]. Encoding returns "" or the message for a code that does not fit.
+inline constexpr size_t kGradingFilterSize = 15;
+std::string encodeGradingFilter(const GradingFilter& filter, uint8_t* bytes);
+void decodeGradingFilter(const uint8_t* bytes, GradingFilter& out);
+
 // What the two selectors of the grading page show.
 struct GroupChoice {
     bool gradeChosen = false;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "grading/gradinggrid.h"
 #include "grading/gradingrecord.h"
 #include "grading/kaoshi.h"
 
@@ -161,6 +162,20 @@ TEST(GradingRecordBytes, FiveLetterAnswerFieldSurvivesARoundTrip) {
     std::vector<uint8_t> again(kAnswerSlotSize, 0xEE);
     encodeAnswerSlot(s, again.data());
     EXPECT_EQ(again, slot);
+}
+
+TEST(GradingFilterBytes, GradeThenClassCode) {
+    std::vector<uint8_t> expected(kGradingFilterSize, 0);
+    putBytes(expected, 0, "2009100001");
+    putBytes(expected, 11, "ALL");
+    std::vector<uint8_t> bytes(kGradingFilterSize, 0xEE);
+    ASSERT_EQ(encodeGradingFilter({"2009100001", "ALL"}, bytes.data()), "");
+    EXPECT_EQ(bytes, expected);
+    GradingFilter back;
+    decodeGradingFilter(bytes.data(), back);
+    EXPECT_EQ(back.gradeCode, "2009100001");
+    EXPECT_EQ(back.classCode, "ALL");
+    EXPECT_NE(encodeGradingFilter({"20091000011", "ALL"}, bytes.data()), "");
 }
 
 }  // namespace
