@@ -137,6 +137,10 @@ std::vector<std::string> gridRowTexts(const GradingRecord& r, int gridRow, const
     return cells;
 }
 
+bool markedAsDifferent(const GradingRecord& record, const GradingRecord& standard, int q) {
+    return !standard.answer(q).empty() && record.answer(q) != standard.answer(q);
+}
+
 bool deleteOneEnabled(int dataRows, int currentGridRow, int recordCount) {
     if (dataRows == 1) return recordCount > 0;
     return currentGridRow > 1;

@@ -70,6 +70,10 @@ std::vector<int> questionColumnWidths(const ExamSettings& settings);
 // The texts of grid row `gridRow` (from 1; row 1 is the standard answer).
 std::vector<std::string> gridRowTexts(const GradingRecord& record, int gridRow, const ExamSettings& settings);
 
+// A student's answer is drawn in red where it differs from a standard answer
+// that is not empty.
+bool markedAsDifferent(const GradingRecord& record, const GradingRecord& standard, int q);
+
 // Deleting. "删除选中记录" is enabled with a single data row when a record
 // exists, else only below row 1.
 bool deleteOneEnabled(int dataRows, int currentGridRow, int recordCount);

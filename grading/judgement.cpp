@@ -29,6 +29,8 @@ void MarkReaderMarks::readAnswers(CardReading& reading, int questionCount,
 
 namespace {
 
+static_assert(kMaxQuestions == kMaxExamQuestions, "a card reading and a record hold the same questions");
+
 constexpr const char* kWrongGroupAdvice =
     "\r\n　　如果是准考证号读取有误请移动答题卡重新判断；"
     "\r\n　　如果是准考证号读取无误,建议把此答题卡先放一边，最后再来核对处理";

@@ -187,6 +187,23 @@ bool gradeCodeRepeats(const std::vector<GradeEntry>& rows, int row, int gradeCod
     return false;
 }
 
+int selectedGradeIndex(const Roster& roster) {
+    for (size_t i = 0; i < roster.grades.size(); ++i) {
+        if (roster.grades[i].code == roster.selectedGrade.code) return int(i);
+    }
+    return -1;
+}
+
+GradeSelector rebuildGradeSelector(const std::vector<GradeEntry>& rows, const std::string& selectedName) {
+    GradeSelector selector;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        selector.items.push_back(rows[i].name);
+        if (selector.index < 0 && rows[i].name == selectedName) selector.index = int(i);
+    }
+    selector.clearPrefix = selector.index < 0;
+    return selector;
+}
+
 GradeCheck checkGradeTable(const std::vector<GradeEntry>& rows, int gradeCodeLength) {
     GradeCheck check;
     if (rows.empty()) {

@@ -98,6 +98,20 @@ bool acceptGradeCodeKey(const std::string& cellText, bool hasSelection, char key
 // code ("年级编码不能重复！", the cell is emptied).
 bool gradeCodeRepeats(const std::vector<GradeEntry>& rows, int row, int gradeCodeLength);
 
+// The grade selector when the page is filled: the grade whose code equals
+// the selected grade's code, -1 for none.
+int selectedGradeIndex(const Roster& roster);
+
+// The grade selector rebuilt from the grade grid on entering it: items are
+// the grid's names; the item named as before stays selected, else nothing is
+// selected and the admission prefix is emptied.
+struct GradeSelector {
+    std::vector<std::string> items;
+    int index = -1;
+    bool clearPrefix = false;
+};
+GradeSelector rebuildGradeSelector(const std::vector<GradeEntry>& rows, const std::string& selectedName);
+
 struct GradeCheck {
     RosterProblem problem;
     bool uncheckGrades = false;  // no grade row: grades are switched off

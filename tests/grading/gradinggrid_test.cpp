@@ -119,6 +119,10 @@ TEST(GridRows, HeadersAndRowTexts) {
     EXPECT_EQ(row[22], "A");
     EXPECT_EQ(row[23], "");
 
+    EXPECT_TRUE(markedAsDifferent(records[1], records[0], 10));
+    EXPECT_FALSE(markedAsDifferent(records[1], records[0], 9));
+    EXPECT_FALSE(markedAsDifferent(records[1], records[0], 11));  // empty standard answer
+
     std::vector<std::string> standard = gridRowTexts(records[0], 1, s);
     EXPECT_EQ(standard[0], "");
     EXPECT_EQ(standard[4], "标准答案");

@@ -142,6 +142,19 @@ TEST(GradeTable, ChecksOpenTheOffendingCell) {
     EXPECT_TRUE(checkGradeTable({{"初一", "20091"}, {"初二", "20081"}}, 5).problem.ok());
 }
 
+TEST(GradeSelector, DeletingTheSelectedGradeEmptiesSelectorAndPrefix) {
+    Roster r = gradedRoster();
+    r.selectedGrade = {"初二", "20081"};
+    EXPECT_EQ(selectedGradeIndex(r), 1);
+    GradeSelector kept = rebuildGradeSelector(r.grades, "初二");
+    EXPECT_EQ(kept.index, 1);
+    EXPECT_FALSE(kept.clearPrefix);
+    GradeSelector gone = rebuildGradeSelector({}, "初二");
+    EXPECT_TRUE(gone.items.empty());
+    EXPECT_EQ(gone.index, -1);
+    EXPECT_TRUE(gone.clearPrefix);
+}
+
 TEST(GradeTable, CodeKeysAndRepeats) {
     EXPECT_TRUE(acceptGradeCodeKey("2009", false, '1', 5));
     EXPECT_FALSE(acceptGradeCodeKey("20091", false, '1', 5));
