@@ -12,6 +12,8 @@
 #include "base/bytes.h"
 #include "base/paths.h"
 #include "recognition/cardtemplate.h"
+#include "recognition/samplecard.h"
+#include "tests/corpus.h"
 
 using namespace tarvel;
 namespace fs = std::filesystem;
@@ -117,6 +119,11 @@ TEST(CardTemplateRecord, EveryFieldAtItsOffset) {
     EXPECT_EQ(t.subjects[1].code, "");
 
     EXPECT_EQ(encodeTemplate(t), bytes) << "encoding writes every field back where it came from";
+
+    auto sample = encodeTemplate(sample::sampleLayout(0));
+    tarvel::testing::addToCorpus("template_fuzz", "sample-ab.dat", sample.data(), sample.size());
+    auto vertical = encodeTemplate(sample::sampleLayout(1, 1));
+    tarvel::testing::addToCorpus("template_fuzz", "sample-vertical.dat", vertical.data(), vertical.size());
 }
 
 TEST_F(TemplateFiles, LoadsAUsableLayoutAndKeepsThePreviousOnFailure) {
