@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/corpus.h"
+
 namespace tarvel {
 namespace {
 
@@ -70,6 +72,7 @@ TEST(StudentFile, MatchesHandBuiltImage) {
     ASSERT_EQ(encodeStudentFile(sampleRoster(), bytes), "");
     EXPECT_EQ(bytes, expected);
 
+    tarvel::testing::addToCorpus("records_fuzz", "student-file", bytes);
     Roster back;
     ASSERT_EQ(decodeStudentFile(bytes.data(), bytes.size(), back), "");
     EXPECT_EQ(back, sampleRoster());
@@ -143,6 +146,7 @@ TEST(RosterImage, AlignedOffsetsWithZeroPaddingAndAllRows) {
     putBytes(expected, 3280 + 41, "20081");
     putBytes(expected, 3280 + 52, "01");
     EXPECT_EQ(image, expected);
+    tarvel::testing::addToCorpus("records_fuzz", "roster-image", image);
 
     Roster back;
     ASSERT_EQ(decodeRosterImage(image.data(), back), "");
