@@ -39,10 +39,11 @@ std::vector<std::string> classItems(const Roster& roster) {
 GroupChoice choiceFromFilter(const Roster& roster, const GradingFilter& filter) {
     GroupChoice choice;
     if (roster.gradesEnabled) {
-        for (const GradeEntry& g : roster.grades) {
-            if (g.code == filter.gradeCode) {
+        for (size_t i = 0; i < roster.grades.size(); ++i) {
+            if (roster.grades[i].code == filter.gradeCode) {
                 choice.gradeChosen = true;
-                choice.gradeCode = g.code;
+                choice.gradeIndex = int(i);
+                choice.gradeCode = roster.grades[i].code;
                 break;
             }
         }

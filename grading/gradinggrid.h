@@ -38,6 +38,7 @@ void decodeGradingFilter(const uint8_t* bytes, GradingFilter& out);
 // What the two selectors of the grading page show.
 struct GroupChoice {
     bool gradeChosen = false;
+    int gradeIndex = -1;
     std::string gradeCode;
     int classIndex = -1;  // 0 is "所有班级", -1 nothing chosen
     std::string classText;

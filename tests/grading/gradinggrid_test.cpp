@@ -54,6 +54,7 @@ TEST(GradingFilter, SelectorsFollowTheStoredFilter) {
     EXPECT_EQ(classItems(r), std::vector<std::string>({"所有班级", "01", "02"}));
     GroupChoice c = choiceFromFilter(r, {"22222", "ALL"});
     EXPECT_TRUE(c.gradeChosen);
+    EXPECT_EQ(c.gradeIndex, 1);
     EXPECT_EQ(c.gradeCode, "22222");
     EXPECT_EQ(c.classIndex, 0);
     c = choiceFromFilter(r, {"99999", "02"});
