@@ -83,20 +83,24 @@ QuestionList ParseQuestionList(const std::string& text) {
             list.error = "多选题特殊规则设置里的题号“" + text + "”中有空项，请检查逗号。";
             return list;
         }
+        std::vector<std::string> ends;
         size_t dash = part.find('-');
-        if (dash != std::string::npos) {
-            std::string a = part.substr(0, dash), b = part.substr(dash + 1);
-            auto from = parseInteger(a);
-            if (!from) return list.error = notAnInteger(a), list;
-            auto to = parseInteger(b);
-            if (!to) return list.error = notAnInteger(b), list;
-            for (long q = *from; q <= *to; ++q) {
-                if (!add(int(q))) return list;
-            }
+        if (dash == std::string::npos) {
+            ends = {part};
         } else {
-            auto q = parseInteger(part);
-            if (!q) return list.error = notAnInteger(part), list;
-            if (!add(*q)) return list;
+            ends = {part.substr(0, dash), part.substr(dash + 1)};
+        }
+        std::vector<int> values;
+        for (const std::string& end : ends) {
+            auto value = parseInteger(end);
+            if (!value) {
+                list.error = notAnInteger(end);
+                return list;
+            }
+            values.push_back(*value);
+        }
+        for (long q = values.front(); q <= values.back(); ++q) {
+            if (!add(int(q))) return list;
         }
         if (comma == std::string::npos) break;
         start = comma + 1;
