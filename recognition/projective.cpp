@@ -1,0 +1,174 @@
+// Rotation of the frame into the canvas, the projective transform between
+// the canvas and the layout's geometry, and the field-of-view polygon test.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "recognition/locationsteps.h"
+
+namespace tarvel {
+namespace {
+
+constexpr double kFixedOne = 65536.0;
+// Frame centre and where it lands on the canvas.
+constexpr double kCentreX = kFrameWidth / 2;
+constexpr double kCentreY = kFrameHeight / 2;
+constexpr double kOffsetX = (kCanvasSize - kFrameWidth) / 2;
+constexpr double kOffsetY = (kCanvasSize - kFrameHeight) / 2;
+
+int64_t floorDiv(int64_t a, int64_t b) {
+    int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return q;
+}
+int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }
+
+// The integers X with lo <= a X + b <= hi, intersected with [first, last].
+void clampLinear(int64_t a, int64_t b, int64_t lo, int64_t hi, int64_t& first, int64_t& last) {
+    if (a > 0) {
+        first = std::max(first, ceilDiv(lo - b, a));
+        last = std::min(last, floorDiv(hi - b, a));
+    } else if (a < 0) {
+        first = std::max(first, ceilDiv(hi - b, a));
+        last = std::min(last, floorDiv(lo - b, a));
+    } else if (b < lo || b > hi) {
+        last = first - 1;
+    }
+}
+
+}  // namespace
+
+int truncToInt(double v) {
+    constexpr double kLimit = 1 << 30;
+    if (!(v > -kLimit)) return -(1 << 30);
+    if (v > kLimit) return 1 << 30;
+    return static_cast<int>(v);
+}
+
+CanvasRotation::CanvasRotation(double theta) : cosine(std::cos(theta)), sine(std::sin(theta)) {
+    const double c = cosine;
+    const double s = sine;
+    C = static_cast<int64_t>(c * kFixedOne);
+    S = static_cast<int64_t>(s * kFixedOne);
+    K1 = static_cast<int64_t>((kCentreX - (kCentreX + kOffsetX) * c + (kCentreY + kOffsetY) * s) * kFixedOne);
+    K2 = static_cast<int64_t>((kCentreY - (kCentreX + kOffsetX) * s - (kCentreY + kOffsetY) * c) * kFixedOne);
+}
+
+IntPoint CanvasRotation::toCanvas(double gx, double gy) const {
+    const double c = cosine;
+    const double s = sine;
+    return {truncToInt(kCentreX + (gx - kCentreX) * c + (gy - kCentreY) * s + kOffsetX + 1),
+            truncToInt(kCentreY - (gx - kCentreX) * s + (gy - kCentreY) * c + kOffsetY + 1)};
+}
+
+void RotateIntoCanvas(const Bitmap& color, const CanvasRotation& r, Bitmap& canvas) {
+    canvas.fill(255, 255, 255);
+    const int fw = color.width();
+    const int fh = color.height();
+    const int cw = canvas.width();
+    const int ch = canvas.height();
+    const int cbpp = canvas.bytesPerPixel();
+    // The source pixels of one canvas row are those X whose (sx, sy) lies in
+    // the frame: two linear conditions on the 16.16 sums, so one span, found
+    // here directly instead of by stepping from the previous row's span.
+    auto copyRow = [&](int Y) {
+        int64_t first = 0;
+        int64_t last = cw - 1;
+        const int64_t frameW = static_cast<int64_t>(fw) << 16;
+        const int64_t frameH = static_cast<int64_t>(fh) << 16;
+        clampLinear(r.C, -Y * r.S + r.K1, 0, frameW - 1, first, last);
+        clampLinear(r.S, Y * r.C + r.K2, 0, frameH - 1, first, last);
+        if (first > last) return false;
+        uint8_t* out = canvas.row(Y) + first * cbpp;
+        for (int64_t X = first; X <= last; ++X, out += cbpp) {
+            std::memcpy(out, color.pixel(r.sourceX(static_cast<int>(X), Y), r.sourceY(static_cast<int>(X), Y)), 3);
+        }
+        return true;
+    };
+    const int centre = ch / 2;
+    for (int Y = centre; Y < ch && copyRow(Y); ++Y) {
+    }
+    for (int Y = centre - 1; Y >= 0 && copyRow(Y); --Y) {
+    }
+}
+
+bool SolveLinear8(std::array<std::array<float, 9>, 8> a, std::array<float, 8>& x) {
+    for (int k = 0; k < 8; ++k) {
+        int pivot = k;
+        for (int i = k + 1; i < 8; ++i) {
+            if (std::fabs(a[i][k]) > std::fabs(a[pivot][k])) pivot = i;
+        }
+        if (!(a[pivot][k] != 0.0f) || !std::isfinite(a[pivot][k])) return false;
+        if (pivot != k) {
+            for (int j = k; j < 9; ++j) std::swap(a[k][j], a[pivot][j]);
+        }
+        for (int i = k + 1; i < 8; ++i) {
+            const float f = a[i][k] / a[k][k];
+            for (int j = k; j < 9; ++j) a[i][j] -= f * a[k][j];
+        }
+    }
+    for (int i = 7; i >= 0; --i) {
+        float sum = a[i][8];
+        for (int j = i + 1; j < 8; ++j) sum -= a[i][j] * x[j];
+        x[i] = sum / a[i][i];
+        if (!std::isfinite(x[i])) return false;
+    }
+    return true;
+}
+
+bool SolveProjective(const std::array<IntPoint, 4>& from, const std::array<IntPoint, 4>& to, Projective& h) {
+    std::array<std::array<float, 9>, 8> a{};
+    for (int k = 0; k < 4; ++k) {
+        const float u = static_cast<float>(from[k].x);
+        const float v = static_cast<float>(from[k].y);
+        const float x = static_cast<float>(to[k].x);
+        const float y = static_cast<float>(to[k].y);
+        a[k] = {u, v, 1, 0, 0, 0, -u * x, -v * x, x};
+        a[k + 4] = {0, 0, 0, u, v, 1, -u * y, -v * y, y};
+    }
+    return SolveLinear8(a, h);
+}
+
+bool applyProjective(const Projective& h, float u, float v, float& x, float& y) {
+    const float w = h[6] * u + h[7] * v + 1;
+    x = (h[0] * u + h[1] * v + h[2]) / w;
+    y = (h[3] * u + h[4] * v + h[5]) / w;
+    return std::isfinite(x) && std::isfinite(y);
+}
+
+void WarpIntoCard(const Bitmap& canvas, const Projective& h, Bitmap& card) {
+    const int size = card.width();
+    const int bpp = card.bytesPerPixel();
+    // trunc(x) lies in 0 .. size-1 exactly when -1 < x < size; the test also
+    // turns away NaN and infinities before any conversion.
+    const float upper = static_cast<float>(std::min(canvas.width(), size));
+    const float top = static_cast<float>(std::min(canvas.height(), card.height()));
+    for (int l = 0; l < card.height(); ++l) {
+        uint8_t* out = card.row(l);
+        const float v = static_cast<float>(l);
+        for (int m = 0; m < size; ++m, out += bpp) {
+            float x;
+            float y;
+            applyProjective(h, static_cast<float>(m), v, x, y);
+            if (x > -1.0f && x < upper && y > -1.0f && y < top) {
+                std::memcpy(out, canvas.pixel(static_cast<int>(x), static_cast<int>(y)), 3);
+            }
+        }
+    }
+}
+
+bool PointInPolygon(const std::array<IntPoint, 4>& polygon, IntPoint p) {
+    bool inside = false;
+    for (size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+        const IntPoint& a = polygon[i];
+        const IntPoint& b = polygon[j];
+        // Half-open in y: an edge covers its lower end, not its upper one.
+        if ((a.y > p.y) == (b.y > p.y)) continue;
+        const double cross =
+            a.x + static_cast<double>(p.y - a.y) * (static_cast<double>(b.x) - a.x) / (static_cast<double>(b.y) - a.y);
+        if (p.x < cross) inside = !inside;
+    }
+    return inside;
+}
+
+}  // namespace tarvel
