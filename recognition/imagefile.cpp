@@ -16,13 +16,13 @@ namespace tarvel {
 namespace {
 
 // Pictures above this many pixels are refused before any memory is taken.
-constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+constexpr long long kMaxPixels = 24LL * 1000 * 1000;
 
-bool readPng(const std::vector<uint8_t>& bytes, Bitmap& out) {
+bool readPng(const uint8_t* bytes, size_t size, Bitmap& out) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return false;
+    if (!png_image_begin_read_from_memory(&image, bytes, size)) return false;
     if (static_cast<long long>(image.width) * image.height > kMaxPixels) {
         png_image_free(&image);
         return false;
@@ -50,7 +50,7 @@ void jpegMessage(j_common_ptr info, int level) {
     if (level < 0) jpegFail(info);  // a warning means damaged data
 }
 
-bool readJpeg(const std::vector<uint8_t>& bytes, Bitmap& out) {
+bool readJpeg(const uint8_t* bytes, size_t size, Bitmap& out) {
     jpeg_decompress_struct info;
     JpegErrors errors;
     info.err = jpeg_std_error(&errors.manager);
@@ -62,7 +62,7 @@ bool readJpeg(const std::vector<uint8_t>& bytes, Bitmap& out) {
         return false;
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     if (static_cast<long long>(info.image_width) * info.image_height > kMaxPixels) jpegFail(reinterpret_cast<j_common_ptr>(&info));
     info.out_color_space = JCS_RGB;
@@ -86,25 +86,25 @@ bool readJpeg(const std::vector<uint8_t>& bytes, Bitmap& out) {
 }
 
 // Uncompressed 24- and 32-bit bitmaps, bottom-up or top-down.
-bool readBmp(const std::vector<uint8_t>& b, Bitmap& out) {
-    if (b.size() < 54) return false;
-    const uint32_t offset = static_cast<uint32_t>(readI32(&b[10]));
-    const int32_t width = readI32(&b[18]);
-    const int32_t rawHeight = readI32(&b[22]);
+bool readBmp(const uint8_t* b, size_t size, Bitmap& out) {
+    if (size < 54) return false;
+    const uint32_t offset = static_cast<uint32_t>(readI32(b + 10));
+    const int32_t width = readI32(b + 18);
+    const int32_t rawHeight = readI32(b + 22);
     const int bits = b[28] | (b[29] << 8);
-    const int32_t compression = readI32(&b[30]);
+    const int32_t compression = readI32(b + 30);
     if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN || (bits != 24 && bits != 32)) return false;
     if (compression != 0 && !(compression == 3 && bits == 32)) return false;
     const int height = rawHeight < 0 ? -rawHeight : rawHeight;
     if (static_cast<long long>(width) * height > kMaxPixels) return false;
     const size_t bpp = static_cast<size_t>(bits / 8);
     const size_t stride = (static_cast<size_t>(width) * bpp + 3) / 4 * 4;
-    if (offset > b.size() || (b.size() - offset) / stride < static_cast<size_t>(height)) return false;
+    if (offset > size || (size - offset) / stride < static_cast<size_t>(height)) return false;
     out = Bitmap(width, height, 3);
     for (int r = 0; r < height; ++r) {
         // Stored rows run bottom-up unless the height is negative.
         const int y = rawHeight > 0 ? r : height - 1 - r;
-        const uint8_t* src = &b[offset + static_cast<size_t>(r) * stride];
+        const uint8_t* src = b + offset + static_cast<size_t>(r) * stride;
         uint8_t* dst = out.row(y);
         for (int x = 0; x < width; ++x) std::memcpy(dst + 3 * x, src + bpp * x, 3);
     }
@@ -113,6 +113,13 @@ bool readBmp(const std::vector<uint8_t>& b, Bitmap& out) {
 
 }  // namespace
 
+bool decodeImage(const uint8_t* bytes, size_t size, Bitmap& out) {
+    if (size >= 8 && png_sig_cmp(bytes, 0, 8) == 0) return readPng(bytes, size, out);
+    if (size >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) return readJpeg(bytes, size, out);
+    if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return readBmp(bytes, size, out);
+    return false;
+}
+
 bool readImageFile(const std::string& path, Bitmap& out, std::string& message) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
@@ -120,19 +127,11 @@ bool readImageFile(const std::string& path, Bitmap& out, std::string& message) {
         return false;
     }
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    bool ok = false;
-    if (bytes.size() >= 8 && png_sig_cmp(bytes.data(), 0, 8) == 0) {
-        ok = readPng(bytes, out);
-    } else if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
-        ok = readJpeg(bytes, out);
-    } else if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
-        ok = readBmp(bytes, out);
-    } else {
-        message = "不是PNG、JPEG或BMP图像：" + path;
+    if (!decodeImage(bytes.data(), bytes.size(), out)) {
+        message = "不是可读的PNG、JPEG或BMP图像：" + path;
         return false;
     }
-    if (!ok) message = "图像文件已损坏或格式不受支持：" + path;
-    return ok;
+    return true;
 }
 
 bool writePngFile(const std::string& path, const Bitmap& image) {

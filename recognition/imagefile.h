@@ -12,6 +12,8 @@ namespace tarvel {
 // message for the user; a damaged JPEG (even one the decoder only warns
 // about) is a failure.
 bool readImageFile(const std::string& path, Bitmap& out, std::string& message);
+// The same for the bytes of a picture file.
+bool decodeImage(const uint8_t* bytes, size_t size, Bitmap& out);
 
 // Writes the picture as an 8-bit RGB PNG file.
 bool writePngFile(const std::string& path, const Bitmap& image);

@@ -41,12 +41,10 @@ const char* locationMessage(int code) {
     }
 }
 
-int CardLocator::findLines(Bitmap& frame) {
+int CardLocator::findLines(const Bitmap& frame) {
     mask_.readFrom(frame);
     details_.thinningIterations = ThinMask(mask_);
     RemoveJunctions(mask_);
-    // The frame is the thinned picture afterwards, as its owner expects.
-    mask_.writeTo(frame);
     FindEndpoints(mask_, details_.endpoints);
     tracer_.trace(mask_, details_.endpoints, details_.lines);
     if (details_.lines.size() < 2) return location::kTooFewLines;
@@ -117,7 +115,11 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
     PairLines(details_.lines, details_.pairs);
     details_.bestPair = ChooseBestPair(details_.lines, details_.pairs, layout);
     if (details_.bestPair < 0) return location::kNoFittingPair;
-    details_.theta = details_.lines[details_.pairs[details_.bestPair].lower].angle;
+    const LinePair& best = details_.pairs[details_.bestPair];
+    if (!pairFitsLayout(details_.lines[best.lower], details_.lines[best.upper], layout)) {
+        return location::kNoFittingPair;
+    }
+    details_.theta = details_.lines[best.lower].angle;
 
     if (int code = walkEnds(images.binary)) return code;
 

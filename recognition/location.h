@@ -55,8 +55,8 @@ struct LocationDetails {
 // once the first frame is done.
 class CardLocator {
 public:
-    // images.frame: binarized (100, or 120 on the retry), destroyed by the
-    // thinning; images.binary: binarized at 100; images.color: the colour
+    // images.frame: binarized (100, or 120 on the retry); it is thinned in a
+    // mask of its own and stays as it is. images.binary: binarized at 100; images.color: the colour
     // frame. On 0, result, images.normalized and images.rotation (a copy of
     // the normalized card) are ready for the mark reader.
     int locate(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result);
@@ -64,7 +64,7 @@ public:
     const LocationDetails& details() const { return details_; }
 
 private:
-    int findLines(Bitmap& frame);
+    int findLines(const Bitmap& frame);
     int walkEnds(const Bitmap& binary);
     int checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
                          const CanvasRotation& rotation);

@@ -29,21 +29,27 @@ public:
 
     // Black where the blue byte is 0.
     void readFrom(const Bitmap& image);
-    // Black pixels of the mask become black (0, 0, 0), the others white; the
-    // fourth byte of 4-byte pixels is left alone.
-    void writeTo(Bitmap& image) const;
 
     int width() const { return width_; }
     int height() const { return height_; }
     bool black(int x, int y) const { return bits_[static_cast<size_t>(y) * width_ + x] != 0; }
     void set(int x, int y, bool black) { bits_[static_cast<size_t>(y) * width_ + x] = black ? 1 : 0; }
     int blackNeighbours(int x, int y) const;
+    const uint8_t* row(int y) const { return bits_.data() + static_cast<size_t>(y) * width_; }
+
+    // Column-major copy kept by the thinning while it runs, so that its column
+    // pass reads memory in order.
+    std::vector<uint8_t>& columnScratch() { return columns_; }
 
 private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint8_t> bits_;
+    std::vector<uint8_t> columns_;
 };
+
+// The first index in [from, to) whose byte is non-zero, or to.
+int nextNonZero(const uint8_t* bytes, int from, int to);
 
 // Removal table of the thinning, indexed by the neighbourhood code.
 extern const std::array<uint8_t, 256> kThinningTable;
@@ -98,6 +104,16 @@ void PairLines(std::vector<DetectedLine>& lines, std::vector<LinePair>& pairs);
 // Index into pairs of the pair whose spacing fits the layout best, -1 if none.
 int ChooseBestPair(const std::vector<DetectedLine>& lines, const std::vector<LinePair>& pairs,
                    const CardTemplate& layout);
+
+// Spacing that the layout expects between the chosen lines' A points, and
+// the spacing found.
+double expectedSpacing(const DetectedLine& lower, const CardTemplate& layout);
+double measuredSpacing(const DetectedLine& lower, const DetectedLine& upper);
+// A pair lies no nearer than half and no farther than one and a half times
+// the expected spacing apart. Two strokes a few pixels apart are no card,
+// however well their lengths agree.
+inline constexpr double kSpacingTolerance = 0.5;
+bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const CardTemplate& layout);
 
 // Pushes one end of a line outward along the straight line through A and B on
 // the binarized frame. Returns false when the walk runs out of the picture.

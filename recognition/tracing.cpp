@@ -114,6 +114,16 @@ void PairLines(std::vector<DetectedLine>& lines, std::vector<LinePair>& pairs) {
     }
 }
 
+double expectedSpacing(const DetectedLine& lower, const CardTemplate& layout) {
+    return static_cast<float>(lower.length / layout.lowerLineLength * layout.lineSpacing);
+}
+
+double measuredSpacing(const DetectedLine& lower, const DetectedLine& upper) {
+    const int dx = upper.pointA.x - lower.pointA.x;
+    const int dy = upper.pointA.y - lower.pointA.y;
+    return std::sqrt(static_cast<double>(dx * dx + dy * dy));
+}
+
 int ChooseBestPair(const std::vector<DetectedLine>& lines, const std::vector<LinePair>& pairs,
                    const CardTemplate& layout) {
     double bound = 10000.0;
@@ -121,17 +131,18 @@ int ChooseBestPair(const std::vector<DetectedLine>& lines, const std::vector<Lin
     for (size_t k = 0; k < pairs.size(); ++k) {
         const DetectedLine& lower = lines[pairs[k].lower];
         const DetectedLine& upper = lines[pairs[k].upper];
-        const float expected = static_cast<float>(lower.length / layout.lowerLineLength * layout.lineSpacing);
-        const int dx = upper.pointA.x - lower.pointA.x;
-        const int dy = upper.pointA.y - lower.pointA.y;
-        const double actual = std::sqrt(static_cast<double>(dx * dx + dy * dy));
-        const double error = std::fabs(expected - actual);
+        const double error = std::fabs(expectedSpacing(lower, layout) - measuredSpacing(lower, upper));
         if (error < bound) {  // strictly smaller: the earlier pair wins ties
             bound = error;
             best = static_cast<int>(k);
         }
     }
     return best;
+}
+
+bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const CardTemplate& layout) {
+    const double expected = expectedSpacing(lower, layout);
+    return std::fabs(expected - measuredSpacing(lower, upper)) <= kSpacingTolerance * expected;
 }
 
 IntPoint FollowEdge(const Bitmap& binary, IntPoint from, int dir) {
