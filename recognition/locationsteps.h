@@ -74,6 +74,7 @@ struct DetectedLine {
     IntPoint pointB;  // 10 points before its end
     double angle = 0;
     double length = 0;
+    int pathPoints = 0;  // points of the traced path
 };
 
 struct LinePair {
@@ -109,10 +110,14 @@ int ChooseBestPair(const std::vector<DetectedLine>& lines, const std::vector<Lin
 // the spacing found.
 double expectedSpacing(const DetectedLine& lower, const CardTemplate& layout);
 double measuredSpacing(const DetectedLine& lower, const DetectedLine& upper);
-// A pair lies no nearer than half and no farther than one and a half times
-// the expected spacing apart. Two strokes a few pixels apart are no card,
-// however well their lengths agree.
+// Plausibility of the chosen pair, beyond the choice itself: the lines lie
+// no nearer than half and no farther than one and a half times the expected
+// spacing apart, and each runs straight from A to B. Two strokes a few pixels
+// apart, or strokes that bend round the corners of a box, are no card,
+// however well their lengths and angles agree.
 inline constexpr double kSpacingTolerance = 0.5;
+inline constexpr double kStraightnessTolerance = 1.25;
+bool isStraight(const DetectedLine& line);
 bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const CardTemplate& layout);
 
 // Pushes one end of a line outward along the straight line through A and B on

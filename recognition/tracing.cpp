@@ -2,6 +2,7 @@
 // candidates and choosing the pair that fits the layout.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "recognition/locationsteps.h"
 
@@ -87,6 +88,7 @@ void LineTracer::trace(const BlackMask& m, const std::vector<IntPoint>& endpoint
         line.lastPoint = path_[n - 1];
         line.pointA = path_[kEndInset];
         line.pointB = path_[n - kEndInset];
+        line.pathPoints = static_cast<int>(n);
         const double dx = line.pointB.x - line.pointA.x;
         const double dy = line.pointB.y - line.pointA.y;
         if (dx == 0) continue;  // vertical strokes are never detection lines
@@ -140,9 +142,18 @@ int ChooseBestPair(const std::vector<DetectedLine>& lines, const std::vector<Lin
     return best;
 }
 
+bool isStraight(const DetectedLine& line) {
+    // An 8-connected straight stroke takes one step per pixel of its longer
+    // extent; a stroke that turns corners takes many more.
+    const int steps = line.pathPoints - 2 * kEndInset;
+    const int extent = std::max(std::abs(line.pointB.x - line.pointA.x), std::abs(line.pointB.y - line.pointA.y));
+    return steps <= kStraightnessTolerance * extent;
+}
+
 bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const CardTemplate& layout) {
     const double expected = expectedSpacing(lower, layout);
-    return std::fabs(expected - measuredSpacing(lower, upper)) <= kSpacingTolerance * expected;
+    return std::fabs(expected - measuredSpacing(lower, upper)) <= kSpacingTolerance * expected && isStraight(lower) &&
+           isStraight(upper);
 }
 
 IntPoint FollowEdge(const Bitmap& binary, IntPoint from, int dir) {

@@ -106,6 +106,8 @@ TEST(LocateCard, LinesThatDoNotMakeAPairAreRefused) {
     EXPECT_EQ(locateAndRead({{100, 108, 541, 113}}, layout).code, location::kTooFewLines);
     // Lengths 30 pixels apart.
     EXPECT_EQ(locateAndRead({{100, 108, 541, 113}, {100, 283, 511, 288}}, layout).code, location::kNoFittingPair);
+    // Parallel and alike, but 12 pixels apart where the layout wants 175.
+    EXPECT_EQ(locateAndRead({{100, 108, 541, 113}, {100, 125, 541, 130}}, layout).code, location::kNoFittingPair);
     // Angles 0.15 radians apart.
     Card tilted;
     std::vector<synthetic::Rect> rects = {{100, 108, 541, 113}};

@@ -99,6 +99,7 @@ DetectedLine lineAt(int y, double length, double angle = 0) {
     l.pointB = {100 + static_cast<int>(length), y};
     l.length = length;
     l.angle = angle;
+    l.pathPoints = static_cast<int>(length) + 20;
     return l;
 }
 
@@ -141,6 +142,26 @@ TEST(BestPair, SmallestSpacingErrorWinsAndTheEarlierPairOnTies) {
     lines[2].pointA.y = 199;  // now (1, 2) is only 2 off
     EXPECT_EQ(ChooseBestPair(lines, pairs, layout), 1);
     EXPECT_EQ(ChooseBestPair(lines, {}, layout), -1);
+}
+
+TEST(PairCheck, LinesMustRunStraightAndLieNearTheExpectedSpacing) {
+    // An L-shaped stroke: 150 pixels along, 100 up.
+    BlackMask bent(640, 480);
+    for (int x = 100; x < 250; ++x) bent.set(x, 100, true);
+    for (int y = 101; y < 200; ++y) bent.set(249, y, true);
+    std::vector<DetectedLine> lines = traceAll(bent);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_FALSE(isStraight(lines[0]));
+    std::vector<DetectedLine> straight = traceAll(horizontalStroke(10, 300, 50));
+    ASSERT_EQ(straight.size(), 1u);
+    EXPECT_TRUE(isStraight(straight[0]));
+
+    CardTemplate layout;
+    layout.lowerLineLength = 300;
+    layout.lineSpacing = 100;  // 300 pixels long: 100 apart expected
+    const DetectedLine lower = lineAt(0, 300);
+    for (int y : {50, 150}) EXPECT_TRUE(pairFitsLayout(lower, lineAt(y, 300), layout)) << y;
+    for (int y : {10, 49, 151}) EXPECT_FALSE(pairFitsLayout(lower, lineAt(y, 300), layout)) << y;
 }
 
 Bitmap whiteFrame() { return Bitmap(kFrameWidth, kFrameHeight, 3); }
