@@ -4,9 +4,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "base/bytes.h"
+#include "tests/corpus.h"
 #include "recognition/imagefile.h"
 
 namespace tarvel {
@@ -50,6 +53,9 @@ TEST(ImageFile, PngRoundTripKeepsEveryPixelAndRowOrder) {
     }
     const std::string path = tempPath("roundtrip.png");
     ASSERT_TRUE(writePngFile(path, image));
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    testing::addToCorpus("image_fuzz", "small.png", bytes);
     Bitmap back;
     std::string message;
     ASSERT_TRUE(readImageFile(path, back, message)) << message;
@@ -69,11 +75,13 @@ TEST(ImageFile, PngRoundTripKeepsEveryPixelAndRowOrder) {
 TEST(ImageFile, BmpRowsAreStoredBottomUpUnlessTheHeightIsNegative) {
     Bitmap image;
     const std::vector<uint8_t> bottomUp = bmpBytes(3, 2, 24);
+    testing::addToCorpus("image_fuzz", "bottom-up.bmp", bottomUp);
     ASSERT_TRUE(decodeImage(bottomUp.data(), bottomUp.size(), image));
     EXPECT_EQ(image.pixel(2, 1)[0], 2);  // stored row 1 is picture row 1 (bottom-up)
     EXPECT_EQ(image.pixel(2, 1)[1], 1);
     EXPECT_EQ(image.pixel(2, 1)[2], 7);
     const std::vector<uint8_t> topDown = bmpBytes(3, -2, 32);
+    testing::addToCorpus("image_fuzz", "top-down.bmp", topDown);
     ASSERT_TRUE(decodeImage(topDown.data(), topDown.size(), image));
     EXPECT_EQ(image.pixel(1, 1)[1], 0);  // stored row 0 is the top row
     EXPECT_EQ(image.pixel(1, 0)[1], 1);
