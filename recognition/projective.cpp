@@ -161,12 +161,16 @@ void WarpIntoCard(const Bitmap& canvas, const Projective& h, Bitmap& card) {
     const int size = card.width();
     const int bpp = card.bytesPerPixel();
     const int cbpp = canvas.bytesPerPixel();
-    // trunc(x) lies in 0 .. size-1 exactly when -1 < x < size; the test also
-    // turns away NaN and infinities before any conversion.
-    const float right = static_cast<float>(std::min(canvas.width(), size));
-    const float top = static_cast<float>(std::min(canvas.height(), card.height()));
-    std::vector<float> xs(size);
-    std::vector<float> ys(size);
+    const int cstride = canvas.stride();
+    const unsigned right = static_cast<unsigned>(std::min(canvas.width(), size));
+    const unsigned top = static_cast<unsigned>(std::min(canvas.height(), card.height()));
+    const uint8_t* source = canvas.data();
+    std::vector<int> xs(size);
+    std::vector<int> ys(size);
+    // Values are limited to [-2, 1000] before truncation: the truncated value
+    // then lies in 0 .. size-1 exactly when the exact one does, and NaN or
+    // infinities never reach a conversion.
+    auto limited = [](float v) { return v > -2.0f ? (v < 1000.0f ? v : 1000.0f) : -2.0f; };
     for (int l = 0; l < card.height(); ++l) {
         const float v = static_cast<float>(l);
         // The same sums as applyProjective, in a loop the compiler can vectorize.
@@ -176,15 +180,15 @@ void WarpIntoCard(const Bitmap& canvas, const Projective& h, Bitmap& card) {
         for (int m = 0; m < size; ++m) {
             const float u = static_cast<float>(m);
             const float w = h[6] * u + nw + 1;
-            xs[m] = (h[0] * u + nx + h[2]) / w;
-            ys[m] = (h[3] * u + ny + h[5]) / w;
+            xs[m] = static_cast<int>(limited((h[0] * u + nx + h[2]) / w));
+            ys[m] = static_cast<int>(limited((h[3] * u + ny + h[5]) / w));
         }
         uint8_t* out = card.row(l);
         for (int m = 0; m < size; ++m, out += bpp) {
-            const float x = xs[m];
-            const float y = ys[m];
-            if (x > -1.0f && x < right && y > -1.0f && y < top) {
-                const uint8_t* in = canvas.row(static_cast<int>(y)) + static_cast<int>(x) * cbpp;
+            const unsigned x = static_cast<unsigned>(xs[m]);
+            const unsigned y = static_cast<unsigned>(ys[m]);
+            if (x < right && y < top) {
+                const uint8_t* in = source + static_cast<size_t>(y) * cstride + static_cast<size_t>(x) * cbpp;
                 out[0] = in[0];
                 out[1] = in[1];
                 out[2] = in[2];
