@@ -1,0 +1,189 @@
+// Card location and the whole read of an 85-question card over synthetic
+// 640 x 480 frames, and the location's steps one by one.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+#include "recognition/cardread.h"
+#include "recognition/locationsteps.h"
+#include "recognition/pixelops.h"
+#include "synthetic.h"
+
+using namespace tarvel;
+
+namespace {
+
+// Cards with random marks in random poses inside the frame.
+const std::vector<Bitmap>& normalFrames() {
+    static const std::vector<Bitmap> frames = [] {
+        std::vector<Bitmap> out;
+        std::mt19937 random(42);
+        std::uniform_real_distribution<double> angle(-0.1, 0.1);
+        std::uniform_real_distribution<double> shift(-25, 25);
+        for (int i = 0; i < 16; ++i) {
+            synthetic::Card card = synthetic::randomCard(random, i % 2 == 1);
+            Bitmap frame = synthetic::blankFrame();
+            synthetic::paint(frame, synthetic::cardRects(card), {angle(random), shift(random), shift(random)});
+            out.push_back(std::move(frame));
+        }
+        return out;
+    }();
+    return frames;
+}
+
+ReadOptions fullRead(const CardTemplate& layout) {
+    ReadOptions options;
+    options.admissionLength = layout.admissionDigits;
+    options.questionCount = layout.questionCount;
+    return options;
+}
+
+class QuietPrompter : public Prompter {
+public:
+    void message(const std::string&) override {}
+    void notice(const std::string&) override {}
+    Answer askYesNo(const std::string&) override { return Answer::No; }
+    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
+    Answer askOkCancel(const std::string&) override { return Answer::Cancel; }
+};
+
+// Location with its retry plus the reading of every field, per frame; the
+// median of the single frames is reported as median_ms.
+void BM_LocateAndRead(benchmark::State& state) {
+    const CardTemplate layout = synthetic::testLayout();
+    const ReadOptions options = fullRead(layout);
+    ImageSet images;
+    images.create(3);
+    CardLocator locator;
+    QuietPrompter prompter;
+    WholeReading reading;
+    std::vector<double> times;
+    size_t next = 0;
+    int refused = 0;
+    for (auto _ : state) {
+        const Bitmap& frame = normalFrames()[next++ % normalFrames().size()];
+        const auto start = std::chrono::steady_clock::now();
+        images.frame.copyFrom(frame);
+        LocationResult result;
+        const int code = ReadCardFrame(images, layout, CardFamily::DY, result, locator);
+        if (code == location::kLocated) {
+            ReadLocatedCard(layout, CardFamily::DY, result, images, prompter, options, reading);
+        } else {
+            ++refused;
+        }
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    state.counters["median_ms"] = times[times.size() / 2];
+    state.counters["refused"] = refused;
+}
+BENCHMARK(BM_LocateAndRead)->Unit(benchmark::kMillisecond);
+
+// The steps, each on the state the step before leaves.
+struct Stages {
+    const CardTemplate layout = synthetic::testLayout();
+    ImageSet images;
+    BlackMask binarized;
+    BlackMask thinned;
+    std::vector<IntPoint> endpoints;
+    std::vector<DetectedLine> lines;
+    LocationResult result;
+    double theta = 0;
+    Projective forward{};
+    Bitmap normalized;
+    Bitmap rotation;
+
+    Stages() {
+        images.create(3);
+        images.frame.copyFrom(normalFrames()[0]);
+        PrepareFrameImages(images);
+        binarized.readFrom(images.frame);
+        Bitmap frame = images.frame.clone();
+        CardLocator locator;
+        locator.locate(images, layout, CardFamily::DY, result);
+        const LocationDetails& d = locator.details();
+        theta = d.theta;
+        endpoints = d.endpoints;
+        thinned.readFrom(frame);
+        ThinMask(thinned);
+        RemoveJunctions(thinned);
+        SolveProjective(result.Q, result.P, forward);
+        normalized = images.normalized.clone();
+        rotation = images.rotation.clone();
+    }
+};
+
+Stages& stages() {
+    static Stages s;
+    return s;
+}
+
+void BM_LocateThinning(benchmark::State& state) {
+    Stages& s = stages();
+    BlackMask mask;
+    for (auto _ : state) {
+        mask = s.binarized;
+        ThinMask(mask);
+        RemoveJunctions(mask);
+        benchmark::DoNotOptimize(mask.black(1, 1));
+    }
+}
+BENCHMARK(BM_LocateThinning)->Unit(benchmark::kMillisecond);
+
+void BM_LocateTracing(benchmark::State& state) {
+    Stages& s = stages();
+    LineTracer tracer;
+    std::vector<IntPoint> endpoints;
+    std::vector<DetectedLine> lines;
+    std::vector<LinePair> pairs;
+    for (auto _ : state) {
+        FindEndpoints(s.thinned, endpoints);
+        tracer.trace(s.thinned, endpoints, lines);
+        PairLines(lines, pairs);
+        benchmark::DoNotOptimize(ChooseBestPair(lines, pairs, s.layout));
+    }
+}
+BENCHMARK(BM_LocateTracing)->Unit(benchmark::kMillisecond);
+
+void BM_LocateRotation(benchmark::State& state) {
+    Stages& s = stages();
+    Bitmap canvas(kCanvasSize, kCanvasSize, 3);
+    const CanvasRotation rotation(s.theta);
+    for (auto _ : state) {
+        RotateIntoCanvas(s.images.color, rotation, canvas);
+        benchmark::DoNotOptimize(canvas.data());
+    }
+}
+BENCHMARK(BM_LocateRotation)->Unit(benchmark::kMillisecond);
+
+void BM_LocateWarp(benchmark::State& state) {
+    Stages& s = stages();
+    Bitmap card(kCanvasSize, kCanvasSize, 3);
+    for (auto _ : state) {
+        Projective h;
+        SolveProjective(s.result.Q, s.result.P, h);
+        WarpIntoCard(s.rotation, h, card);
+        benchmark::DoNotOptimize(card.data());
+    }
+}
+BENCHMARK(BM_LocateWarp)->Unit(benchmark::kMillisecond);
+
+void BM_ReadLocatedCard(benchmark::State& state) {
+    Stages& s = stages();
+    const ReadOptions options = fullRead(s.layout);
+    QuietPrompter prompter;
+    WholeReading reading;
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.images.normalized.copyFrom(s.normalized);
+        s.images.rotation.copyFrom(s.rotation);
+        state.ResumeTiming();
+        ReadLocatedCard(s.layout, CardFamily::DY, s.result, s.images, prompter, options, reading);
+        benchmark::DoNotOptimize(reading.reading.answers[0].data());
+    }
+}
+BENCHMARK(BM_ReadLocatedCard)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+// Still pictures from files (PNG, JPEG, BMP), for the tools and the tests that
+// run card pictures through the recogniser. The camera path never uses this.
+#include <string>
+
+#include "recognition/image.h"
+
+namespace tarvel {
+
+// Reads the file into a 3-byte bottom-up bitmap, whatever its size. The format
+// is taken from the file's first bytes. On failure returns false and a
+// message for the user; a damaged JPEG (even one the decoder only warns
+// about) is a failure.
+bool readImageFile(const std::string& path, Bitmap& out, std::string& message);
+// The same for the bytes of a picture file.
+bool decodeImage(const uint8_t* bytes, size_t size, Bitmap& out);
+
+// Writes the picture as an 8-bit RGB PNG file.
+bool writePngFile(const std::string& path, const Bitmap& image);
+
+// The picture stretched to width x height, each new pixel the mean of the old
+// pixels it covers.
+Bitmap resized(const Bitmap& image, int width, int height);
+
+}  // namespace tarvel

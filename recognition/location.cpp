@@ -1,0 +1,154 @@
+#include "recognition/location.h"
+
+#include <cmath>
+
+#include "recognition/pixelops.h"
+#include "recognition/reading.h"
+
+namespace tarvel {
+namespace {
+
+// The orientation test never asks anything; the mark reader still wants a
+// prompter.
+class SilentPrompter : public Prompter {
+public:
+    void message(const std::string&) override {}
+    void notice(const std::string&) override {}
+    Answer askYesNo(const std::string&) override { return Answer::No; }
+    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
+    Answer askOkCancel(const std::string&) override { return Answer::Cancel; }
+};
+
+constexpr int kMaxBlackPercent = 20;
+
+}  // namespace
+
+const char* locationMessage(int code) {
+    switch (code) {
+        case location::kTooFewLines:
+        case location::kNoFittingPair: return "未获得正确的检测线";
+        case location::kLowerLeftOut: return "下边检测线左边越界";
+        case location::kLowerRightOut: return "下边检测线右边越界";
+        case location::kUpperLeftOut: return "上边检测线左边越界";
+        case location::kUpperRightOut: return "上边检测线右边越界";
+        case location::kLowerLeftCornerOut: return "左下角越界";
+        case location::kLowerRightCornerOut: return "右下角越界";
+        case location::kUpperLeftCornerOut: return "左上角越界";
+        case location::kUpperRightCornerOut: return "右上角越界";
+        case location::kUpsideDown: return "图像倒立";
+        case location::kTooMuchBlack: return "黑点过多，请检查是否已垫白纸";
+        default: return "";
+    }
+}
+
+int CardLocator::findLines(const Bitmap& frame) {
+    mask_.readFrom(frame);
+    details_.thinningIterations = ThinMask(mask_);
+    RemoveJunctions(mask_);
+    FindEndpoints(mask_, details_.endpoints);
+    tracer_.trace(mask_, details_.endpoints, details_.lines);
+    if (details_.lines.size() < 2) return location::kTooFewLines;
+    return location::kLocated;
+}
+
+int CardLocator::walkEnds(const Bitmap& binary) {
+    const LinePair& pair = details_.pairs[details_.bestPair];
+    const DetectedLine& lower = details_.lines[pair.lower];
+    const DetectedLine& upper = details_.lines[pair.upper];
+    auto& ends = details_.lineEnds;
+    if (!WalkLineEnd(binary, lower, true, ends[0])) return location::kLowerLeftOut;
+    if (!WalkLineEnd(binary, lower, false, ends[1])) return location::kLowerRightOut;
+    if (!WalkLineEnd(binary, upper, true, ends[2])) return location::kUpperLeftOut;
+    if (!WalkLineEnd(binary, upper, false, ends[3])) return location::kUpperRightOut;
+    return location::kLocated;
+}
+
+int CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family,
+                                  LocationResult& r, const CanvasRotation& rotation) {
+    Projective inverse;
+    if (!SolveProjective(r.P, r.Q, inverse)) return location::kNoFittingPair;
+    const IntPoint corners[4] = {{0, 0}, {kFrameWidth, 0}, {kFrameWidth, kFrameHeight}, {0, kFrameHeight}};
+    auto& visible = details_.visible;
+    for (int k = 0; k < 4; ++k) {
+        const IntPoint c = rotation.toCanvas(corners[k].x, corners[k].y);
+        float x;
+        float y;
+        if (!applyProjective(inverse, static_cast<float>(c.x), static_cast<float>(c.y), x, y)) {
+            return location::kNoFittingPair;
+        }
+        visible[k] = {truncToInt(x), truncToInt(y)};
+    }
+
+    const IntPoint t1{truncToInt(r.P[0].x - 1.5 * r.cellW), truncToInt(r.P[0].y - static_cast<double>(r.cellH))};
+    const IntPoint t2{truncToInt(r.P[1].x + 1.5 * r.cellW), t1.y};
+    const IntPoint t3{t1.x, truncToInt(r.Q[2].y + 12 * static_cast<double>(r.cellH))};
+    const IntPoint t4{t2.x, t3.y};
+    if (!PointInPolygon(visible, t1)) return location::kLowerLeftCornerOut;
+    if (!PointInPolygon(visible, t2)) return location::kLowerRightCornerOut;
+
+    // An upper corner outside may mean a card turned round: then the
+    // orientation mark is not where the layout puts it.
+    auto uprightOr = [&](int code) {
+        SilentPrompter silent;
+        MarkReader reader(layout, family, r, images.normalized, images.rotation, silent);
+        return reader.IsUpright() ? code : location::kUpsideDown;
+    };
+    if (!PointInPolygon(visible, t3)) return uprightOr(location::kUpperLeftCornerOut);
+    if (!PointInPolygon(visible, t4)) return uprightOr(location::kUpperRightCornerOut);
+    return location::kLocated;
+}
+
+int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& r) {
+    // The lists keep their memory from frame to frame.
+    details_.endpoints.clear();
+    details_.lines.clear();
+    details_.pairs.clear();
+    details_.bestPair = -1;
+    details_.theta = 0;
+    details_.lineEnds = {};
+    details_.visible = {};
+    details_.thinningIterations = 0;
+
+    if (BlackPercent(images.frame) > kMaxBlackPercent) return location::kTooMuchBlack;
+    if (int code = findLines(images.frame)) return code;
+
+    PairLines(details_.lines, details_.pairs);
+    details_.bestPair = ChooseBestPair(details_.lines, details_.pairs, layout);
+    if (details_.bestPair < 0) return location::kNoFittingPair;
+    const LinePair& best = details_.pairs[details_.bestPair];
+    if (!pairFitsLayout(details_.lines[best.lower], details_.lines[best.upper], layout)) {
+        return location::kNoFittingPair;
+    }
+    details_.theta = details_.lines[best.lower].angle;
+
+    if (int code = walkEnds(images.binary)) return code;
+
+    const CanvasRotation rotation(details_.theta);
+    RotateIntoCanvas(images.color, rotation, images.rotation);
+    for (int k = 0; k < 4; ++k) r.P[k] = rotation.toCanvas(details_.lineEnds[k].x, details_.lineEnds[k].y);
+
+    r.scale = (r.P[1].x - r.P[0].x) / layout.lowerLineLength;
+    r.cellW = r.scale * layout.cellWidth;
+    r.cellH = r.scale * layout.cellHeight;
+    const double rise = static_cast<double>(r.scale) * layout.lineSpacing + 0.5;
+    r.Q[0] = r.P[0];
+    r.Q[1] = r.P[1];
+    r.Q[2] = {r.P[0].x, truncToInt(r.P[0].y + rise)};
+    r.Q[3] = {r.P[1].x, truncToInt(r.P[1].y + rise)};
+
+    Projective forward;
+    if (!SolveProjective(r.Q, r.P, forward)) return location::kNoFittingPair;
+    WarpIntoCard(images.rotation, forward, images.normalized);
+    r.originX = r.Q[2].x + layout.originOffsetX * r.scale + 1.0f;
+    r.originY = static_cast<float>(r.Q[2].y);
+    images.rotation.copyFrom(images.normalized);
+
+    return checkFieldOfView(images, layout, family, r, rotation);
+}
+
+int LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result) {
+    CardLocator locator;
+    return locator.locate(images, layout, family, result);
+}
+
+}  // namespace tarvel

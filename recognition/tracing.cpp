@@ -1,0 +1,215 @@
+// Tracing the thin strokes into lines, pairing them into detection-line
+// candidates and choosing the pair that fits the layout.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "recognition/locationsteps.h"
+
+namespace tarvel {
+namespace {
+
+// Neighbour order of the tracer: the row below, the same row, the row above.
+constexpr int kStepX[8] = {-1, 0, 1, -1, 1, -1, 0, 1};
+constexpr int kStepY[8] = {-1, -1, -1, 0, 0, 1, 1, 1};
+
+// Paths shorter than this are not lines.
+constexpr size_t kMinPathPoints = 200;
+// A and B lie this many points in from the ends, away from the bends that
+// thinning leaves at stroke ends.
+constexpr int kEndInset = 10;
+
+bool insideTraceArea(IntPoint p, int w, int h) { return p.x >= 2 && p.x <= w - 2 && p.y >= 1 && p.y <= h - 2; }
+
+}  // namespace
+
+void LineTracer::tracePath(const BlackMask& m, IntPoint e) {
+    path_.clear();
+    const int w = m.width();
+    const int h = m.height();
+    const size_t pixels = static_cast<size_t>(w) * h;
+    if (visited_.size() != pixels) {
+        visited_.assign(pixels, 0);
+        traceNumber_ = 0;
+    }
+    if (++traceNumber_ == 0) {  // wrapped: old marks could be mistaken for new ones
+        std::fill(visited_.begin(), visited_.end(), 0);
+        traceNumber_ = 1;
+    }
+
+    IntPoint first{};
+    bool found = false;
+    for (int k = 0; k < 8 && !found; ++k) {
+        if (m.black(e.x + kStepX[k], e.y + kStepY[k])) {
+            first = {e.x + kStepX[k], e.y + kStepY[k]};
+            found = true;
+        }
+    }
+    if (!found) return;
+
+    IntPoint prev = e;
+    IntPoint cur = first;
+    while (path_.size() < static_cast<size_t>(kMaxPathPoints) && insideTraceArea(cur, w, h)) {
+        IntPoint next{};
+        bool any = false;
+        for (int k = 0; k < 8; ++k) {
+            IntPoint n{cur.x + kStepX[k], cur.y + kStepY[k]};
+            if (m.black(n.x, n.y) && !(n == prev)) {
+                next = n;
+                any = true;
+                break;
+            }
+        }
+        if (!any) break;
+        uint32_t& mark = visited_[static_cast<size_t>(next.y) * w + next.x];
+        if (mark == traceNumber_) break;  // the stroke closes on itself
+        mark = traceNumber_;
+        path_.push_back(next);
+        prev = cur;
+        cur = next;
+    }
+}
+
+void LineTracer::trace(const BlackMask& m, const std::vector<IntPoint>& endpoints, std::vector<DetectedLine>& lines) {
+    lines.clear();
+    const int w = m.width();
+    const int h = m.height();
+    for (const IntPoint& e : endpoints) {
+        if (static_cast<int>(lines.size()) == kMaxLines) return;
+        // The far end of a recorded line would only trace it again.
+        bool known = std::any_of(lines.begin(), lines.end(),
+                                 [&](const DetectedLine& l) { return l.startPoint == e || l.lastPoint == e; });
+        if (known || !insideTraceArea(e, w, h)) continue;
+        tracePath(m, e);
+        const size_t n = path_.size();
+        if (n <= kMinPathPoints) continue;
+        DetectedLine line;
+        line.startPoint = e;
+        line.lastPoint = path_[n - 1];
+        line.pointA = path_[kEndInset];
+        line.pointB = path_[n - kEndInset];
+        line.pathPoints = static_cast<int>(n);
+        const double dx = line.pointB.x - line.pointA.x;
+        const double dy = line.pointB.y - line.pointA.y;
+        if (dx == 0) continue;  // vertical strokes are never detection lines
+        line.angle = std::atan(dy / dx);
+        line.length = std::sqrt(dx * dx + dy * dy);
+        lines.push_back(line);
+    }
+}
+
+void PairLines(std::vector<DetectedLine>& lines, std::vector<LinePair>& pairs) {
+    pairs.clear();
+    auto orderLeftToRight = [](DetectedLine& l) {
+        if (l.pointB.x < l.pointA.x) std::swap(l.pointA, l.pointB);
+    };
+    const int n = static_cast<int>(lines.size());
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            if (std::fabs(lines[i].angle - lines[j].angle) > 0.1) continue;
+            if (std::fabs(lines[i].length - lines[j].length) > 20) continue;
+            if (static_cast<int>(pairs.size()) == kMaxPairs) return;
+            orderLeftToRight(lines[i]);
+            orderLeftToRight(lines[j]);
+            pairs.push_back({i, j});
+        }
+    }
+}
+
+double expectedSpacing(const DetectedLine& lower, const CardTemplate& layout) {
+    return static_cast<float>(lower.length / layout.lowerLineLength * layout.lineSpacing);
+}
+
+double measuredSpacing(const DetectedLine& lower, const DetectedLine& upper) {
+    const int dx = upper.pointA.x - lower.pointA.x;
+    const int dy = upper.pointA.y - lower.pointA.y;
+    return std::sqrt(static_cast<double>(dx * dx + dy * dy));
+}
+
+int ChooseBestPair(const std::vector<DetectedLine>& lines, const std::vector<LinePair>& pairs,
+                   const CardTemplate& layout) {
+    double bound = 10000.0;
+    int best = -1;
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        const DetectedLine& lower = lines[pairs[k].lower];
+        const DetectedLine& upper = lines[pairs[k].upper];
+        const double error = std::fabs(expectedSpacing(lower, layout) - measuredSpacing(lower, upper));
+        if (error < bound) {  // strictly smaller: the earlier pair wins ties
+            bound = error;
+            best = static_cast<int>(k);
+        }
+    }
+    return best;
+}
+
+bool isStraight(const DetectedLine& line) {
+    // An 8-connected straight stroke takes one step per pixel of its longer
+    // extent; a stroke that turns corners takes many more.
+    const int steps = line.pathPoints - 2 * kEndInset;
+    const int extent = std::max(std::abs(line.pointB.x - line.pointA.x), std::abs(line.pointB.y - line.pointA.y));
+    return steps <= kStraightnessTolerance * extent;
+}
+
+bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const CardTemplate& layout) {
+    const double expected = expectedSpacing(lower, layout);
+    return std::fabs(expected - measuredSpacing(lower, upper)) <= kSpacingTolerance * expected && isStraight(lower) &&
+           isStraight(upper);
+}
+
+IntPoint FollowEdge(const Bitmap& binary, IntPoint from, int dir) {
+    const int w = binary.width();
+    const int h = binary.height();
+    int x = from.x;
+    int y = from.y;
+    int steps = 0;
+    while (x + dir >= 1 && x + dir <= w - 2 && y >= 1 && y <= h - 2) {
+        const int nx = x + dir;
+        int ny = y;
+        if (binary.isBlack(nx, y + 1)) {
+            ny = y + 1;
+        } else if (binary.isBlack(nx, y)) {
+            ny = y;
+        } else if (binary.isBlack(nx, y - 1)) {
+            ny = y - 1;
+        } else {
+            break;
+        }
+        if (ny < 1 || ny > h - 2) break;  // the picture border ends the follow
+        x = nx;
+        y = ny;
+        ++steps;
+    }
+    return steps > 1 ? IntPoint{x, y} : from;
+}
+
+bool WalkLineEnd(const Bitmap& binary, const DetectedLine& line, bool leftEnd, IntPoint& end) {
+    constexpr int kMaxSteps = 100;
+    const int w = binary.width();
+    const int h = binary.height();
+    const IntPoint a = line.pointA;
+    const IntPoint b = line.pointB;
+    const int dir = leftEnd ? -1 : 1;
+    end = leftEnd ? a : b;
+    int x = end.x;
+    int misses = 0;
+    for (int steps = 0; steps < kMaxSteps; ++steps) {
+        x += dir;
+        const double along = static_cast<double>(b.y - a.y) * (x - a.x) / (b.x - a.x) + a.y;
+        if (x <= 0 || x >= w - 1 || !(along > 0 && along < h - 1)) return false;
+        const int y = static_cast<int>(along);
+        if (y <= 0 || y >= h - 1) return false;
+        if (binary.isBlack(x, y)) {
+            end = {x, y};
+            misses = 0;
+        } else if (!binary.isBlack(x, y - 1) && !binary.isBlack(x, y + 1)) {
+            break;
+        } else if (++misses == 2) {
+            // The stroke bends away from the straight line: follow its edge.
+            end = FollowEdge(binary, end, dir);
+            break;
+        }
+    }
+    return true;
+}
+
+}  // namespace tarvel

@@ -1,0 +1,116 @@
+// tarvel-accuracy: runs corpora of camera frames through the card read and
+// prints, per set and layout, how many frames were read right, read with a
+// wrong field (silent errors), refused although readable, or refused with
+// another code than expected; with --details every such frame and what the
+// location measured, with --dump the frames and their rectified cards.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+#include "base/paths.h"
+#include "corpus.h"
+#include "recognition/imagefile.h"
+
+using namespace tarvel;
+using namespace tarvel::corpus;
+
+namespace {
+
+struct Tally {
+    int frames = 0, right = 0, silent = 0, refused = 0, wrongCode = 0;
+    void add(Verdict v) {
+        ++frames;
+        if (v == Verdict::Right) ++right;
+        if (v == Verdict::SilentError) ++silent;
+        if (v == Verdict::Refused) ++refused;
+        if (v == Verdict::WronglyRefused) ++wrongCode;
+    }
+};
+
+const char* verdictName(Verdict v) {
+    switch (v) {
+        case Verdict::Right: return "正确";
+        case Verdict::SilentError: return "静默错误";
+        case Verdict::Refused: return "拒绝";
+        case Verdict::WronglyRefused: return "错误代码";
+    }
+    return "";
+}
+
+void printDetails(const std::string& set, const FrameResult& r) {
+    const LocationDetails& d = r.details;
+    std::printf("  %s/%s %s [%s] 代码 %d（应 %d）：%s\n", set.c_str(), r.truth.file.c_str(), r.truth.layout.c_str(),
+                verdictName(r.verdict), r.code, r.truth.code, r.difference.c_str());
+    std::printf("    线 %zu 对 %zu θ=%.4f 端点 L1(%d,%d) L2(%d,%d) L3(%d,%d) L4(%d,%d)\n", d.lines.size(), d.pairs.size(),
+                d.theta, d.lineEnds[0].x, d.lineEnds[0].y, d.lineEnds[1].x, d.lineEnds[1].y, d.lineEnds[2].x,
+                d.lineEnds[2].y, d.lineEnds[3].x, d.lineEnds[3].y);
+}
+
+int usage() {
+    std::cerr << "用法：tarvel-accuracy [--layouts 模板文件夹] [--details] [--dump 文件夹] 语料集文件夹...\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string layouts = installedPath(installed::kTemplates);
+    std::string dump;
+    bool details = false;
+    std::vector<std::string> sets;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--layouts" && i + 1 < argc) {
+            layouts = argv[++i];
+        } else if (arg == "--dump" && i + 1 < argc) {
+            dump = argv[++i];
+        } else if (arg == "--details") {
+            details = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage();
+        } else {
+            sets.push_back(arg);
+        }
+    }
+    if (sets.empty()) return usage();
+    if (!dump.empty()) std::filesystem::create_directories(dump);
+
+    CorpusReader reader(layouts);
+    std::map<std::pair<std::string, std::string>, Tally> table;
+    Tally total;
+    for (const std::string& folder : sets) {
+        const std::string set = std::filesystem::path(folder).filename().string();
+        std::vector<Truth> truths;
+        std::string message;
+        if (!readTruthFile(folder, truths, message)) {
+            std::cerr << message << '\n';
+            return 1;
+        }
+        for (const Truth& truth : truths) {
+            FrameResult r;
+            if (!reader.readFrame(folder, truth, r, message)) {
+                std::cerr << message << '\n';
+                return 1;
+            }
+            table[{set, truth.layout}].add(r.verdict);
+            total.add(r.verdict);
+            if (r.verdict == Verdict::Right) continue;
+            if (details) printDetails(set, r);
+            if (!dump.empty()) {
+                const std::string base = dump + "/" + set + "-" + std::filesystem::path(truth.file).stem().string();
+                Bitmap frame;
+                if (readImageFile(folder + "/" + truth.file, frame, message)) writePngFile(base + ".png", frame);
+                if (r.code == location::kLocated) writePngFile(base + "-card.png", reader.images().normalized);
+            }
+        }
+    }
+    std::printf("%-8s %-28s %6s %6s %8s %6s %8s\n", "集合", "布局", "帧", "正确", "静默错误", "拒绝", "错误代码");
+    for (const auto& [key, t] : table) {
+        std::printf("%-8s %-28s %6d %6d %8d %6d %8d\n", key.first.c_str(), key.second.c_str(), t.frames, t.right,
+                    t.silent, t.refused, t.wrongCode);
+    }
+    std::printf("%-8s %-28s %6d %6d %8d %6d %8d\n", "合计", "", total.frames, total.right, total.silent, total.refused,
+                total.wrongCode);
+    return 0;
+}
