@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "base/prompter.h"
+#include "capture/connection.h"
+#include "capture/virtualcamera.h"
+
+namespace tarvel {
+namespace {
+
+struct Rig {
+    std::vector<VirtualCamera*> cameras;  // owned by the connection once listed
+    int count = 0;
+    FrameFormat format = FrameFormat::Yuy2;
+
+    CameraList list() {
+        cameras.clear();
+        CameraList out;
+        for (int i = 0; i < count; ++i) {
+            auto pictures = std::make_unique<PictureList>();
+            pictures->add(std::make_shared<Bitmap>(kFrameWidth, kFrameHeight, 3));
+            auto cam = std::make_unique<VirtualCamera>("camera " + std::to_string(i + 1), std::move(pictures),
+                                                       format, 0);
+            cameras.push_back(cam.get());
+            out.push_back(std::move(cam));
+        }
+        return out;
+    }
+};
+
+TEST(CameraConnection, NoCameraShowsTheNoticeAndCountsZero) {
+    Rig rig;
+    CameraConnection connection([&] { return rig.list(); });
+    ScriptedPrompter prompter;
+    ImageSet images;
+    EXPECT_EQ(connection.connect(prompter, nullptr, images), CameraConnection::Result::NoDevice);
+    EXPECT_EQ(connection.deviceCount(), 0);
+    EXPECT_FALSE(connection.running());
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, PromptKind::Notice);
+    EXPECT_EQ(prompter.shown()[0].text, kNoCameraMessage);
+}
+
+TEST(CameraConnection, OneCameraIsUsedWithoutAsking) {
+    Rig rig;
+    rig.count = 1;
+    CameraConnection connection([&] { return rig.list(); });
+    ScriptedPrompter prompter;
+    ImageSet images;
+    bool asked = false;
+    auto chooser = [&](const std::vector<std::string>&, int) -> std::optional<int> {
+        asked = true;
+        return 0;
+    };
+    ASSERT_EQ(connection.connect(prompter, chooser, images), CameraConnection::Result::Connected);
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(connection.subtype(), fourcc('Y', 'U', 'Y', '2'));
+    EXPECT_EQ(connection.bytesPerPixel(), 4);
+    EXPECT_EQ(images.frame.bytesPerPixel(), 4);
+    EXPECT_EQ(images.normalized.width(), kCanvasSize);
+    // Frames of the chosen camera reach the hand-off.
+    EXPECT_FALSE(connection.grabber().takeNewest());
+    rig.cameras[0]->deliverNext();
+    ASSERT_TRUE(connection.grabber().takeNewest());
+    EXPECT_EQ(connection.grabber().latest().bytes.size(), size_t(kFrameWidth * kFrameHeight * 2));
+}
+
+TEST(CameraConnection, SeveralCamerasFollowTheListWindow) {
+    Rig rig;
+    rig.count = 5;
+    rig.format = FrameFormat::Mjpg;
+    CameraConnection connection([&] { return rig.list(); });
+    ScriptedPrompter prompter;
+    ImageSet images;
+    std::vector<std::string> shownNames;
+    int shownPrevious = -1;
+    std::optional<int> answer = 1;
+    auto chooser = [&](const std::vector<std::string>& names, int previous) {
+        shownNames = names;
+        shownPrevious = previous;
+        return answer;
+    };
+    ASSERT_EQ(connection.connect(prompter, chooser, images), CameraConnection::Result::Connected);
+    EXPECT_EQ(connection.deviceCount(), kDeviceSlots);  // the fifth is not listed
+    EXPECT_EQ(shownNames, (std::vector<std::string>{"camera 1", "camera 2", "camera 3", "camera 4"}));
+    EXPECT_EQ(shownPrevious, 0);
+    EXPECT_EQ(connection.chosenSlot(), 1);
+    EXPECT_EQ(connection.camera()->friendlyName(), "camera 2");
+    EXPECT_EQ(images.frame.bytesPerPixel(), 3);
+
+    // Closing the window without "确定" keeps the previous choice.
+    answer.reset();
+    ASSERT_EQ(connection.connect(prompter, chooser, images), CameraConnection::Result::Connected);
+    EXPECT_EQ(shownPrevious, 1);
+    EXPECT_EQ(connection.camera()->friendlyName(), "camera 2");
+
+    // Reconnecting forgets the samples of the previous connection.
+    rig.cameras[1]->deliverNext();
+    EXPECT_TRUE(connection.grabber().takeNewest());
+    ASSERT_EQ(connection.connect(prompter, chooser, images), CameraConnection::Result::Connected);
+    EXPECT_FALSE(connection.grabber().takeNewest());
+}
+
+}  // namespace
+}  // namespace tarvel
