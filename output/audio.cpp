@@ -41,7 +41,7 @@ bool parseWave(const std::vector<uint8_t>& b, PcmSound& out) {
                     out.samples.push_back(static_cast<int16_t>(b[body + i] | b[body + i + 1] << 8));
                 }
             } else {
-                for (size_t i = 0; i < available; ++i) out.samples.push_back(static_cast<int16_t>((b[body + i] - 128) << 8));
+                for (size_t i = 0; i < available; ++i) out.samples.push_back(static_cast<int16_t>((b[body + i] - 128) * 256));
             }
             return true;
         }
