@@ -2,6 +2,10 @@
 
 #include "base/prompter.h"
 #include "capture/connection.h"
+#include "capture/frameloop.h"
+
+#include <chrono>
+#include <thread>
 #include "capture/virtualcamera.h"
 
 namespace tarvel {
@@ -11,6 +15,7 @@ struct Rig {
     std::vector<VirtualCamera*> cameras;  // owned by the connection once listed
     int count = 0;
     FrameFormat format = FrameFormat::Yuy2;
+    int fps = 0;  // 0: frames only when the test asks
 
     CameraList list() {
         cameras.clear();
@@ -19,7 +24,7 @@ struct Rig {
             auto pictures = std::make_unique<PictureList>();
             pictures->add(std::make_shared<Bitmap>(kFrameWidth, kFrameHeight, 3));
             auto cam = std::make_unique<VirtualCamera>("camera " + std::to_string(i + 1), std::move(pictures),
-                                                       format, 0);
+                                                       format, fps);
             cameras.push_back(cam.get());
             out.push_back(std::move(cam));
         }
@@ -99,6 +104,47 @@ TEST(CameraConnection, SeveralCamerasFollowTheListWindow) {
     EXPECT_TRUE(connection.grabber().takeNewest());
     ASSERT_EQ(connection.connect(prompter, chooser, images), CameraConnection::Result::Connected);
     EXPECT_FALSE(connection.grabber().takeNewest());
+}
+
+TEST(CameraConnection, StreamingThreadFeedsTheTickWhileItConverts) {
+    Rig rig;
+    rig.count = 1;
+    rig.fps = 200;  // faster than a camera, to meet the tick often
+    CameraConnection connection([&] { return rig.list(); });
+    ScriptedPrompter prompter;
+    ImageSet images;
+    ASSERT_EQ(connection.connect(prompter, nullptr, images), CameraConnection::Result::Connected);
+    FrameConverter converter;
+    uint64_t last = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (last < 40 && std::chrono::steady_clock::now() < deadline) {
+        if (connection.grabber().takeNewest()) {
+            const Sample& s = connection.grabber().latest();
+            ASSERT_EQ(s.bytes.size(), size_t(kFrameWidth * kFrameHeight * 2));
+            ASSERT_TRUE(converter.convert(connection.format(), s, images.frame));
+            last = s.number;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_GE(last, 40u);
+    // Reconnecting stops the streaming camera before it goes.
+    ASSERT_EQ(connection.connect(prompter, nullptr, images), CameraConnection::Result::Connected);
+    connection.disconnect();
+    EXPECT_FALSE(connection.running());
+}
+
+TEST(CameraConnection, ACameraThatCannotOpenIsReported) {
+    CameraConnection connection([] {
+        CameraList list;
+        list.push_back(std::make_unique<VirtualCamera>("empty", std::make_unique<PictureList>(), FrameFormat::Yuy2, 0));
+        return list;
+    });
+    ScriptedPrompter prompter;
+    ImageSet images;
+    EXPECT_EQ(connection.connect(prompter, nullptr, images), CameraConnection::Result::StartFailed);
+    EXPECT_EQ(connection.deviceCount(), 1);
+    EXPECT_FALSE(connection.running());
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{kCameraStartFailed}));
 }
 
 }  // namespace
