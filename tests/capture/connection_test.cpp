@@ -149,3 +149,71 @@ TEST(CameraConnection, ACameraThatCannotOpenIsReported) {
 
 }  // namespace
 }  // namespace tarvel
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/paths.h"
+
+namespace tarvel {
+namespace {
+
+// A 24-bit bottom-up .bmp of a uniform colour.
+void writeBmp(const std::string& path, int width, int height, uint8_t gray) {
+    const uint32_t stride = (width * 3 + 3) & ~3u;
+    std::vector<uint8_t> f(54 + stride * height, gray);
+    auto put = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[at + i] = uint8_t(v >> (8 * i));
+    };
+    f[0] = 'B', f[1] = 'M';
+    put(2, uint32_t(f.size()));
+    put(6, 0);
+    put(10, 54);
+    put(14, 40);
+    put(18, uint32_t(width));
+    put(22, uint32_t(height));
+    f[26] = 1, f[27] = 0, f[28] = 24, f[29] = 0;
+    for (size_t i = 30; i < 54; ++i) f[i] = 0;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()), std::streamsize(f.size()));
+}
+
+TEST(DemoCamera, ListedWhenTheDemoFolderHoldsPictures) {
+    const auto root = std::filesystem::temp_directory_path() / ("tarvel-demo-" + std::to_string(::getpid()));
+    const auto demo = root / installed::kDemoCards;
+    std::filesystem::create_directories(demo);
+    setProgramFolder(root.string());
+    EXPECT_EQ(demoCamera(), nullptr);
+
+    writeBmp((demo / "b.bmp").string(), kFrameWidth, kFrameHeight, 0);
+    writeBmp((demo / "a.bmp").string(), 320, 240, 90);  // smaller: placed top-left on white
+    std::ofstream((demo / "notes.txt").string()) << "not a picture";
+    auto camera = demoCamera(FrameFormat::Rgb24);
+    ASSERT_NE(camera, nullptr);
+    EXPECT_EQ(camera->friendlyName(), kVirtualCameraName);
+    bool listed = false;
+    for (const auto& c : listCameras()) listed = listed || c->friendlyName() == kVirtualCameraName;
+    EXPECT_TRUE(listed);
+
+    // Played in name order, in a loop, as 640 x 480 frames.
+    VirtualCamera player("demo", std::make_unique<PictureFolder>(demo.string()), FrameFormat::Rgb24, 0);
+    std::vector<std::vector<uint8_t>> frames;
+    ASSERT_EQ(player.start([&](const uint8_t* d, size_t n, int w, int h) {
+        EXPECT_EQ(w, kFrameWidth);
+        EXPECT_EQ(h, kFrameHeight);
+        frames.emplace_back(d, d + n);
+    }), 0);
+    for (int i = 0; i < 3; ++i) player.deliverNext();
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].size(), size_t(kFrameWidth * kFrameHeight * 3));
+    const size_t topLeft = size_t(kFrameHeight - 1) * kFrameWidth * 3;  // bottom-up rows
+    EXPECT_EQ(frames[0][topLeft], 90);   // a.bmp
+    EXPECT_EQ(frames[0][0], 255);        // outside a.bmp's 320 x 240: white
+    EXPECT_EQ(frames[1][topLeft], 0);    // b.bmp
+    EXPECT_EQ(frames[2], frames[0]);     // and again from the start
+
+    setProgramFolder("");
+    std::filesystem::remove_all(root);
+}
+
+}  // namespace
+}  // namespace tarvel

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "capture/frameencode.h"
+#include "capture/frameloop.h"
 #include "capture/mjpg.h"
 #include "capture/yuv.h"
 
@@ -181,6 +182,60 @@ TEST(FrameEncoding, YuvRoundTripKeepsBlackAndWhite) {
         EXPECT_LT(out[(1 * 8 + 2) * 4], 60) << formatName(f);
         EXPECT_GE(out[(0 * 8 + 0) * 4], 250) << formatName(f);
     }
+}
+
+}  // namespace
+}  // namespace tarvel
+
+namespace tarvel {
+namespace {
+
+Sample sampleOf(std::vector<uint8_t> bytes, int width, int height) {
+    Sample s;
+    s.bytes = std::move(bytes);
+    s.width = width;
+    s.height = height;
+    s.number = 1;
+    return s;
+}
+
+TEST(FrameConverter, FramesOfAnotherSizeNeverWritePastTheBitmap) {
+    FrameConverter converter;
+    Bitmap black(kFrameWidth * 2, kFrameHeight * 2, 3);
+    black.fill(0, 0, 0);
+    Bitmap small(320, 240, 3);
+    small.fill(0, 0, 0);
+
+    // YUY2 larger than the frame: cut to its top-left part.
+    Bitmap frame(kFrameWidth, kFrameHeight, 4);
+    EXPECT_TRUE(converter.convert(FrameFormat::Yuy2, sampleOf(encodeYuy2(black), 1280, 960), frame));
+    EXPECT_EQ(frame.rowFromTop(kFrameHeight - 1)[(kFrameWidth - 1) * 4], 0);
+
+    // I420 smaller than the frame: top-left part converted, the rest kept.
+    frame = Bitmap(kFrameWidth, kFrameHeight, 4);
+    EXPECT_TRUE(converter.convert(FrameFormat::I420, sampleOf(encodeI420(small), 320, 240), frame));
+    EXPECT_EQ(frame.rowFromTop(0)[0], 0);
+    EXPECT_EQ(frame.rowFromTop(239)[319 * 4], 0);
+    EXPECT_EQ(frame.rowFromTop(240)[0], 255);
+    EXPECT_EQ(frame.rowFromTop(0)[320 * 4], 255);
+
+    // A sample shorter than its size says is not converted at all.
+    frame = Bitmap(kFrameWidth, kFrameHeight, 4);
+    std::vector<uint8_t> cut = encodeYuy2(small);
+    cut.resize(cut.size() / 2);
+    EXPECT_TRUE(converter.convert(FrameFormat::Yuy2, sampleOf(cut, 320, 240), frame));
+    EXPECT_EQ(frame.rowFromTop(0)[0], 255);
+
+    // Uncompressed bytes beyond the bitmap are dropped.
+    frame = Bitmap(kFrameWidth, kFrameHeight, 3);
+    std::vector<uint8_t> big(black.data(), black.data() + black.byteSize());
+    EXPECT_TRUE(converter.convert(FrameFormat::Rgb24, sampleOf(big, 1280, 960), frame));
+    EXPECT_EQ(frame.row(kFrameHeight - 1)[0], 0);
+
+    // A format without conversion keeps the picture and goes on.
+    frame = Bitmap(kFrameWidth, kFrameHeight, 3);
+    EXPECT_TRUE(converter.convert(FrameFormat::Other, sampleOf(big, 1280, 960), frame));
+    EXPECT_EQ(frame.row(0)[0], 255);
 }
 
 }  // namespace
