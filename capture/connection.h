@@ -19,6 +19,11 @@ inline constexpr int kDeviceSlots = 4;
 inline constexpr const char* kNoCameraMessage = "没有发现可以使用的摄像头,请检查摄像头是否已经连接好了。";
 inline constexpr const char* kCameraStartFailed = "摄像头无法启动，请检查摄像头是否被其他程序占用，然后重新连接。";
 inline constexpr const char* kChooseCameraFirst = "请先选择一个摄像头设备！";
+// Shown by the camera page after a connect, and by its Next button without a camera.
+inline constexpr const char* kConnectedHint = "说明：要求答题卡在屏幕上显示正放 调整摄像头的距离使答题卡显示的大小合适";
+inline constexpr const char* kConnectFirst = "请点连接摄像头按钮！";
+inline constexpr const char* kDeviceListCaption = "摄像头设备列表";
+inline constexpr const char* kPropertyCaption = "摄像头设备";
 
 struct CaptureDevice {
     std::unique_ptr<CameraSource> source;

@@ -171,6 +171,11 @@ void V4l2Camera::run() {
 }
 
 void V4l2Camera::deliver(const uint8_t* data, size_t used) {
+    if (format_ == FrameFormat::Mjpg) {
+        // Some cameras pad a JPEG frame with zeros after its end marker; the
+        // frame loop wants the picture to end with FF D9.
+        while (used > 2 && data[used - 1] == 0) --used;
+    }
     if (format_ != FrameFormat::Rgb24) {
         onFrame_(data, used, width_, height_);
         return;
