@@ -163,6 +163,20 @@ CardFamily familyOf(const std::string& cardName) {
     return CardFamily::Other;
 }
 
+bool parseTemplateBytes(const uint8_t* bytes, size_t size, const std::string& displayName, CardTemplate& out,
+                        std::string& message) {
+    if (size < kTemplateSize) {
+        message = "模板文件“" + displayName + "”无效：文件长度为" + std::to_string(size) + "字节，至少应有" +
+                  std::to_string(kTemplateSize) + "字节。";
+        return false;
+    }
+    CardTemplate t = decodeTemplate(bytes);
+    message = checkTemplate(t, displayName);
+    if (!message.empty()) return false;
+    out = t;
+    return true;
+}
+
 bool readTemplateFile(const std::string& path, const std::string& displayName, CardTemplate& out,
                       std::string& message) {
     std::ifstream in(path, std::ios::binary);
@@ -172,16 +186,7 @@ bool readTemplateFile(const std::string& path, const std::string& displayName, C
     }
     std::vector<uint8_t> bytes(kTemplateSize);
     in.read(reinterpret_cast<char*>(bytes.data()), kTemplateSize);
-    if (static_cast<size_t>(in.gcount()) < kTemplateSize) {
-        message = "模板文件“" + displayName + "”无效：文件长度为" + std::to_string(in.gcount()) + "字节，至少应有" +
-                  std::to_string(kTemplateSize) + "字节。";
-        return false;
-    }
-    CardTemplate t = decodeTemplate(bytes.data());
-    message = checkTemplate(t, displayName);
-    if (!message.empty()) return false;
-    out = t;
-    return true;
+    return parseTemplateBytes(bytes.data(), static_cast<size_t>(in.gcount()), displayName, out, message);
 }
 
 bool TemplateStore::LoadCurrentTemplate(Prompter& prompter) {

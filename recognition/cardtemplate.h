@@ -82,6 +82,10 @@ public:
     CardFamily family() const { return familyOf(chosenCardName); }
 };
 
+// Checks and decodes the bytes of a layout file (at least 392; more are ignored).
+bool parseTemplateBytes(const uint8_t* bytes, size_t size, const std::string& displayName, CardTemplate& out,
+                        std::string& message);
+
 // Reads a layout file; on failure returns false with a message for the user.
 bool readTemplateFile(const std::string& path, const std::string& displayName, CardTemplate& out,
                       std::string& message);

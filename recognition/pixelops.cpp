@@ -29,6 +29,15 @@ const GrayTables& tables() {
 
 }  // namespace
 
+WeightTables::WeightTables() {
+    for (int v = 0; v < 256; ++v) {
+        red[v] = 30 * v;
+        green[v] = 59 * v;
+        blue[v] = 11 * v;
+    }
+}
+const WeightTables kWeights;
+
 int GrayOf(int red, int green, int blue) {
     const GrayTables& t = tables();
     int sum = t.whole[0][red] + t.whole[1][green] + t.whole[2][blue];
@@ -42,10 +51,12 @@ void BinarizeFixed(Bitmap& image, int threshold, int rows, int columns, int firs
     Region r = Region{firstColumn, firstRow, columns, rows}.clippedTo(image);
     if (r.empty()) return;
     const int bpp = image.bytesPerPixel();
+    // gray >= threshold exactly when the weighted sum reaches 100 * threshold.
+    const int limit = 100 * threshold;
     for (int row = r.firstRow; row < r.firstRow + r.rows; ++row) {
         uint8_t* p = image.rowFromTop(row) + r.firstColumn * bpp;
         for (int c = 0; c < r.columns; ++c, p += bpp) {
-            uint8_t v = grayOfPixel(p) >= threshold ? 255 : 0;
+            uint8_t v = weightedSum(p) >= limit ? 255 : 0;
             p[0] = v;
             p[1] = v;
             p[2] = v;

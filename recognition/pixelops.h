@@ -9,7 +9,18 @@ namespace tarvel {
 
 // floor((30 R + 59 G + 11 B) / 100), computed through three 256-entry tables.
 int GrayOf(int red, int green, int blue);
-inline int grayOfPixel(const uint8_t* bgr) { return GrayOf(bgr[2], bgr[1], bgr[0]); }
+
+// The same value for a B-G-R pixel, from the weighted sum 30 R + 59 G + 11 B
+// (one add per channel and a division by a constant): the pixel loops use it.
+struct WeightTables {
+    int red[256], green[256], blue[256];
+    WeightTables();
+};
+extern const WeightTables kWeights;
+inline int weightedSum(const uint8_t* bgr) {
+    return kWeights.blue[bgr[0]] + kWeights.green[bgr[1]] + kWeights.red[bgr[2]];
+}
+inline int grayOfPixel(const uint8_t* bgr) { return weightedSum(bgr) / 100; }
 
 // Pixels of the region with gray >= threshold become white, the others black.
 void BinarizeFixed(Bitmap& image, int threshold, int rows, int columns, int firstRow, int firstColumn);

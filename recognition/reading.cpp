@@ -20,6 +20,13 @@ bool blackAt(const Bitmap& image, int x, int y) { return image.contains(x, y) &&
 
 const char* AnswerLetters(int mask) { return kLetters[mask & 15]; }
 
+int referenceOutlineGray(CardFamily family, int threshold) {
+    int v = 0;
+    if (family == CardFamily::DY) v = threshold - 70;
+    if (family == CardFamily::JD) v = threshold - 120;
+    return std::max(v, 0);
+}
+
 MarkReader::MarkReader(const CardTemplate& layout, CardFamily family, const LocationResult& place,
                        Bitmap& normalized, Bitmap& confirmation, Prompter& prompter)
     : layout_(layout),
@@ -65,11 +72,7 @@ void MarkReader::binarizeNormalized(int firstColumn, int rows, int columns, int 
 }
 
 void MarkReader::drawReferenceOutline(float ax, float ay) {
-    int v = 0;
-    if (family_ == CardFamily::DY) v = lastThreshold_ - 70;
-    if (family_ == CardFamily::JD) v = lastThreshold_ - 120;
-    v = std::max(v, 0);
-    const auto gray = static_cast<uint8_t>(v);
+    const auto gray = static_cast<uint8_t>(referenceOutlineGray(family_, lastThreshold_));
     // A one-pixel rectangle outline whose right and bottom edges lie just
     // inside the given corners, as a rectangle is outlined on screen.
     const int left = static_cast<int>(ax);

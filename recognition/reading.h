@@ -22,6 +22,10 @@ struct CardReading {
     void clear() { *this = CardReading{}; }
 };
 
+// Gray of the reference outline drawn into the confirmation image after an
+// area was binarized with `threshold`: darker for machine-readable cards.
+int referenceOutlineGray(CardFamily family, int threshold);
+
 // Option letters for a 4-bit mask (A = 1, B = 2, C = 4, D = 8).
 const char* AnswerLetters(int mask);
 

@@ -1,0 +1,33 @@
+#pragma once
+// Saving without ever losing the previous file: the bytes go to a temporary
+// file in the same folder, are flushed to disk and only then renamed over the
+// old file. A failure at any point leaves the old file untouched.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarvel {
+
+// The few file-system calls a save makes; tests replace them to fail on purpose.
+class SaveOps {
+public:
+    virtual ~SaveOps() = default;
+    virtual long write(int fd, const void* data, size_t size);  // like ::write
+    virtual int sync(int fd);                                   // like ::fsync
+    virtual int rename(const char* from, const char* to);       // like ::rename
+};
+
+// Writes `bytes` to `path` atomically. Creates a missing folder. On failure
+// returns false and puts a Chinese message naming the file into `error`.
+bool saveFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
+                        SaveOps* ops = nullptr);
+
+// Reads a whole file; false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+
+// A name usable as a file name on Linux and Windows: / \ : * ? " < > | and
+// control characters become "_", so the name can never leave its folder.
+std::string safeFileName(const std::string& name);
+
+}  // namespace tarvel
