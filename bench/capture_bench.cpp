@@ -37,7 +37,7 @@ void BM_Tick(benchmark::State& state, FrameFormat format) {
     for (auto _ : state) {
         if (!converter.convert(format, sample, images.frame)) state.SkipWithError("conversion failed");
         images.color.copyFrom(images.frame);
-        BinarizeFixed(images.frame, kFrameThreshold);
+        BinarizeFixed(images.frame, FrameLoop::kTickThreshold);
         images.binary.copyFrom(images.frame);
         benchmark::DoNotOptimize(MotionMeasure(images.previous, images.frame));
         images.previous.copyFrom(images.frame);

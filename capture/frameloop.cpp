@@ -91,7 +91,7 @@ void FrameLoop::Timer1Timer() {
 
     showFrame();
     images.color.copyFrom(images.frame);
-    BinarizeFixed(images.frame, kFrameThreshold);
+    BinarizeFixed(images.frame, kTickThreshold);
     images.binary.copyFrom(images.frame);
     if (rescorePending_) draw(DrawCommand::Kind::CentredText, Surface::GradingView, viewArea_, 20, kRescoreText);
     if (autoGrading_) watch();
@@ -187,7 +187,7 @@ void FrameLoop::BtnAnswerCardClick() {
     if (code == 1 || code == 2) {
         ImageSet& images = p_.images;
         images.frame.copyFrom(images.color);
-        BinarizeFixed(images.frame, kRetryThreshold);
+        BinarizeFixed(images.frame, kRereadThreshold);
         code = readOnce();
     }
     if (code == kReadAccepted) p_.ui.setSaveEnabled(true);

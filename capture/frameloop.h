@@ -21,8 +21,6 @@ namespace tarvel {
 
 inline constexpr int kTickMs = 100;
 inline constexpr uint32_t kStillMs = 2000;
-inline constexpr int kFrameThreshold = 100;
-inline constexpr int kRetryThreshold = 120;
 inline constexpr int kMovingMotion = 20;
 inline constexpr const char* kChooseGrade = "请选择年级！";
 inline constexpr const char* kChooseClass = "请选择班级";
@@ -40,11 +38,14 @@ struct GradingChoice {
     bool classChosen = false;
 };
 
-// One attempt to read the card in `images` (frame binarized, color and binary
-// copies ready): locate it and, when located, judge it. Returns 0 when the
-// judgement accepted the card, 1-12 for a location code, 13 when the judgement
-// refused it. The judgement leaves its short text in `promptText` and its long
-// one in `memo`. An exception counts as code 1.
+// One attempt to read the card in `images`: locate it and, when located,
+// judge it. On entry images.frame is binarized (at 100, or at 120 on the
+// second attempt), images.color holds the colour frame and images.binary the
+// frame binarized at 100. Returns 0 when the judgement accepted the card,
+// 1-12 for a location code, 13 when the judgement refused it; the judgement
+// leaves its short text in `promptText` and its memo text in `memo`. The
+// frame loop does the retry at 120 itself, so this must not retry. An
+// exception counts as code 1, a value outside 0-13 too.
 using CardReadFn = std::function<int(ImageSet& images, std::string& promptText, std::string& memo)>;
 
 // Buttons, captions and the hint memo of the main window.
@@ -73,6 +74,10 @@ private:
 class FrameLoop {
 public:
     enum class Page { Connect, Grading, Other };
+
+    // Thresholds of the tick's binarization and of the second read attempt.
+    static constexpr int kTickThreshold = 100;
+    static constexpr int kRereadThreshold = 120;
 
     struct Parts {
         CameraConnection& camera;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "base/paths.h"
 #include "capture/frameencode.h"
@@ -19,25 +21,61 @@ bool PictureList::picture(size_t index, Bitmap& out) {
     return true;
 }
 
+namespace {
+
+std::string lowerExtension(const std::filesystem::path& path) {
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext;
+}
+
+FrameFormat recordedFormat(const std::string& ext) {
+    if (ext == ".bgr24") return FrameFormat::Rgb24;
+    if (ext == ".yuy2") return FrameFormat::Yuy2;
+    if (ext == ".i420") return FrameFormat::I420;
+    if (ext == ".mjpg") return FrameFormat::Mjpg;
+    return FrameFormat::Other;
+}
+
+}  // namespace
+
 PictureFolder::PictureFolder(const std::string& folder) {
     std::error_code error;
+    std::vector<std::filesystem::path> pictures, recorded;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::string ext = entry.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        if (entry.is_regular_file(error) && (ext == ".bmp" || ext == ".jpg" || ext == ".jpeg")) {
-            files_.push_back(entry.path().string());
-        }
+        if (!entry.is_regular_file(error)) continue;
+        const std::string ext = lowerExtension(entry.path());
+        if (ext == ".bmp" || ext == ".jpg" || ext == ".jpeg") pictures.push_back(entry.path());
+        if (recordedFormat(ext) != FrameFormat::Other) recorded.push_back(entry.path());
     }
-    std::sort(files_.begin(), files_.end());
+    std::sort(pictures.begin(), pictures.end());
+    std::sort(recorded.begin(), recorded.end());
+    if (!recorded.empty()) {
+        raw_ = recordedFormat(lowerExtension(recorded.front()));
+        for (const auto& path : recorded)
+            if (recordedFormat(lowerExtension(path)) == raw_) files_.push_back(path.string());
+    } else {
+        for (const auto& path : pictures) files_.push_back(path.string());
+    }
 }
 
 bool PictureFolder::picture(size_t index, Bitmap& out) {
-    return index < files_.size() && loadPicture(files_[index], out);
+    return raw_ == FrameFormat::Other && index < files_.size() && loadPicture(files_[index], out);
+}
+
+bool PictureFolder::rawFrame(size_t index, std::vector<uint8_t>& out) {
+    if (raw_ == FrameFormat::Other || index >= files_.size()) return false;
+    std::ifstream in(files_[index], std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !out.empty();
 }
 
 VirtualCamera::VirtualCamera(std::string name, std::unique_ptr<FrameSequence> frames, FrameFormat format,
                              int framesPerSecond)
-    : name_(std::move(name)), frames_(std::move(frames)), format_(format), framesPerSecond_(framesPerSecond) {}
+    : name_(std::move(name)), frames_(std::move(frames)), format_(format), framesPerSecond_(framesPerSecond) {
+    if (frames_ && frames_->rawFormat() != FrameFormat::Other) format_ = frames_->rawFormat();
+}
 
 VirtualCamera::~VirtualCamera() { stop(); }
 
@@ -65,6 +103,14 @@ bool VirtualCamera::deliverNext() {
     if (!frames_ || frames_->size() == 0 || !onFrame_) return false;
     const size_t index = next_;
     next_ = (next_ + 1) % frames_->size();
+    if (frames_->rawFormat() != FrameFormat::Other) {
+        // Recorded camera bytes go out as they are; a short file is the
+        // frame loop's business, as with a real camera.
+        if (!frames_->rawFrame(index, raw_)) return false;
+        onFrame_(raw_.data(), raw_.size(), kCaptureWidth, kCaptureHeight);
+        ++delivered_;
+        return true;
+    }
     if (!frames_->picture(index, picture_)) return false;
     if (picture_.width() != kCaptureWidth || picture_.height() != kCaptureHeight || picture_.bytesPerPixel() != 3) {
         picture_ = fitToFrame(picture_);

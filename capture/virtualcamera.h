@@ -25,6 +25,10 @@ public:
     virtual size_t size() const = 0;
     // The picture at `index` as a 24-bit bitmap; false if it cannot be had.
     virtual bool picture(size_t index, Bitmap& out) = 0;
+    // Sequences of recorded camera bytes name their format and hand the bytes
+    // over unchanged; picture sequences answer Other.
+    virtual FrameFormat rawFormat() const { return FrameFormat::Other; }
+    virtual bool rawFrame(size_t /*index*/, std::vector<uint8_t>& /*out*/) { return false; }
 };
 
 // Pictures held in memory; a still scene repeats one shared picture.
@@ -38,21 +42,28 @@ private:
     std::vector<std::shared_ptr<const Bitmap>> frames_;
 };
 
-// The .bmp/.jpg pictures of a folder in file-name order, read one at a time
-// as they are played (a demo sequence is too large to hold in memory).
+// The frames of a folder in file-name order, read one at a time as they are
+// played (a demo sequence is too large to hold in memory): either pictures
+// (.bmp, .jpg) or recorded camera frames of 640 x 480 (.bgr24 bottom-up,
+// .yuy2, .i420, .mjpg), as the card simulator writes them. A folder holding
+// camera frames plays those of the first such kind in name order.
 class PictureFolder : public FrameSequence {
 public:
     explicit PictureFolder(const std::string& folder);
     size_t size() const override { return files_.size(); }
     bool picture(size_t index, Bitmap& out) override;
+    FrameFormat rawFormat() const override { return raw_; }
+    bool rawFrame(size_t index, std::vector<uint8_t>& out) override;
 
 private:
     std::vector<std::string> files_;
+    FrameFormat raw_ = FrameFormat::Other;
 };
 
 class VirtualCamera : public CameraSource {
 public:
     // framesPerSecond 0: no thread; frames come only from deliverNext().
+    // A sequence of recorded camera frames plays in its own format.
     VirtualCamera(std::string name, std::unique_ptr<FrameSequence> frames, FrameFormat format,
                   int framesPerSecond = kCaptureFps);
     ~VirtualCamera() override;
@@ -79,6 +90,7 @@ private:
     size_t next_ = 0;
     std::atomic<size_t> delivered_{0};
     Bitmap picture_;
+    std::vector<uint8_t> raw_;
 
     std::mutex waitLock_;
     std::condition_variable wake_;

@@ -215,5 +215,28 @@ TEST(DemoCamera, ListedWhenTheDemoFolderHoldsPictures) {
     std::filesystem::remove_all(root);
 }
 
+TEST(DemoCamera, RecordedCameraFramesPlayUnchangedInTheirFormat) {
+    const auto folder = std::filesystem::temp_directory_path() / ("tarvel-recorded-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::vector<std::vector<uint8_t>> recorded;
+    for (int i = 0; i < 2; ++i) {
+        recorded.emplace_back(size_t(kFrameWidth) * kFrameHeight * 2, uint8_t(16 + i));
+        std::ofstream((folder / ("0000" + std::to_string(i) + ".yuy2")).string(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(recorded.back().data()), std::streamsize(recorded.back().size()));
+    }
+    writeBmp((folder / "cover.bmp").string(), 8, 8, 0);  // pictures beside recorded frames are not played
+
+    VirtualCamera camera("recorded", std::make_unique<PictureFolder>(folder.string()), FrameFormat::Rgb24, 0);
+    EXPECT_EQ(camera.format(), FrameFormat::Yuy2);
+    std::vector<std::vector<uint8_t>> frames;
+    camera.start([&](const uint8_t* d, size_t n, int, int) { frames.emplace_back(d, d + n); });
+    for (int i = 0; i < 3; ++i) camera.deliverNext();
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0], recorded[0]);
+    EXPECT_EQ(frames[1], recorded[1]);
+    EXPECT_EQ(frames[2], recorded[0]);
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace tarvel
