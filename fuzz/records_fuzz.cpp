@@ -1,0 +1,34 @@
+// Any byte string handed to the record decoders (student file, roster image,
+// exam settings, grading record) is refused or decoded without reading
+// beyond its end, and what is decoded encodes again.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "grading/gradingrecord.h"
+#include "grading/kaoshi.h"
+#include "roster/xuesheng.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace tarvel;
+    Roster roster;
+    std::vector<uint8_t> out;
+    if (decodeStudentFile(data, size, roster).empty()) encodeStudentFile(roster, out);
+
+    if (size >= kExamSettingsSize) {
+        ExamSettings settings;
+        std::vector<uint8_t> bytes(kExamSettingsSize);
+        if (decodeExamSettings(data, settings).empty()) encodeExamSettings(settings, bytes.data());
+    }
+    if (size >= kGradingRecordSize) {
+        GradingRecord record;
+        std::vector<uint8_t> bytes(kGradingRecordSize);
+        decodeGradingRecord(data, record);
+        encodeGradingRecord(record, bytes.data());
+    }
+    if (size >= kRosterImageSize) {
+        std::vector<uint8_t> bytes(kRosterImageSize);
+        if (decodeRosterImage(data, roster).empty()) encodeRosterImage(roster, bytes.data());
+    }
+    return 0;
+}
