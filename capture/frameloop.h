@@ -1,0 +1,154 @@
+#pragma once
+// The frame loop of the grading station: the 100 ms tick that takes the
+// newest camera sample, shows it and, in automatic mode, watches for a card
+// that has come to rest and reads it once; the grading button and the
+// automatic-grading toggle. Free of any window system: time comes from a
+// Clock, pictures go to a DrawingSink, questions to a Prompter, buttons and
+// captions to FrameLoopUi.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "base/prompter.h"
+#include "capture/connection.h"
+#include "capture/drawing.h"
+#include "capture/mjpg.h"
+#include "output/clock.h"
+#include "output/voiceprompts.h"
+#include "recognition/image.h"
+
+namespace tarvel {
+
+inline constexpr int kTickMs = 100;
+inline constexpr uint32_t kStillMs = 2000;
+inline constexpr int kMovingMotion = 20;
+inline constexpr const char* kChooseGrade = "请选择年级！";
+inline constexpr const char* kChooseClass = "请选择班级";
+inline constexpr const char* kAutoOn = "开启自动阅卷";
+inline constexpr const char* kAutoOff = "关闭自动阅卷";
+inline constexpr const char* kConnectedText = "连接成功，请将摄像头画面调节到最清晰";
+inline constexpr const char* kWhiteBackgroundText = "注意：背景不能为黑，请垫白纸";
+inline constexpr const char* kRescoreText = "标准答案修改完所有后必需按鼠标右键单击重新算分";
+
+// The grade and class boxes of the grading page, as the roster uses them.
+struct GradingChoice {
+    bool gradesEnabled = false;
+    bool gradeChosen = false;
+    bool classesEnabled = false;
+    bool classChosen = false;
+};
+
+// One attempt to read the card in `images`: locate it and, when located,
+// judge it. On entry images.frame is binarized (at 100, or at 120 on the
+// second attempt), images.color holds the colour frame and images.binary the
+// frame binarized at 100. Returns 0 when the judgement accepted the card,
+// 1-12 for a location code, 13 when the judgement refused it; the judgement
+// leaves its short text in `promptText` and its memo text in `memo`. The
+// frame loop does the retry at 120 itself, so this must not retry. An
+// exception counts as code 1, a value outside 0-13 too.
+using CardReadFn = std::function<int(ImageSet& images, std::string& promptText, std::string& memo)>;
+
+// Buttons, captions and the hint memo of the main window.
+class FrameLoopUi {
+public:
+    virtual ~FrameLoopUi() = default;
+    virtual void setCaption(const std::string&) {}
+    virtual void setSaveEnabled(bool) {}
+    virtual void setAnswerButtonEnabled(bool) {}
+    virtual void setAutoButtonCaption(const std::string&) {}
+    virtual void showMemo(const std::string&) {}
+};
+
+// Pixel work of one tick: the sample turned into the frame bitmap.
+class FrameConverter {
+public:
+    // False when the tick must end here (damaged MJPG sample). A format that
+    // is not converted leaves the frame as it was and returns true.
+    bool convert(FrameFormat format, const Sample& sample, Bitmap& frame);
+
+private:
+    MjpgDecoder mjpg_;
+    Bitmap scratch_;  // YUV samples of a size other than 640 x 480
+};
+
+class FrameLoop {
+public:
+    enum class Page { Connect, Grading, Other };
+
+    // Thresholds of the tick's binarization and of the second read attempt.
+    static constexpr int kTickThreshold = 100;
+    static constexpr int kRereadThreshold = 120;
+
+    struct Parts {
+        CameraConnection& camera;
+        ImageSet& images;
+        Clock& clock;
+        DrawingSink& sink;
+        Prompter& prompter;
+        Announcer& announcer;
+        FrameLoopUi& ui;
+    };
+
+    FrameLoop(Parts parts, CardReadFn readCard, std::function<GradingChoice()> choice);
+
+    // Timer1: started after a connect, paused during a card read.
+    void setTimerEnabled(bool on) { timerEnabled_ = on; }
+    bool timerEnabled() const { return timerEnabled_; }
+    void setPage(Page page);
+    // The view's size on the grading page; recomputes the picture rectangle
+    // and paints the background.
+    void setViewSize(int width, int height);
+    // The standard answer was edited and not yet rescored.
+    void setRescorePending(bool pending) { rescorePending_ = pending; }
+
+    void Timer1Timer();
+    void BtnAnswerCardClick();
+    void BtnAutoAnswerCardClick();
+
+    bool autoGrading() const { return autoGrading_; }
+    bool cardGraded() const { return cardGraded_; }
+    uint32_t stableSince() const { return stableSince_; }
+    int lastMotion() const { return lastMotion_; }
+    int motionAtRead() const { return motionAtRead_; }
+    int motionTolerance() const { return motionTolerance_; }
+    const std::string& promptText() const { return promptText_; }
+    std::string& promptText() { return promptText_; }
+    const std::string& memo() const { return memo_; }
+    const std::string& autoButtonCaption() const { return autoCaption_; }
+    const Rect& viewRect() const { return viewRect_; }
+
+    // Release level for the motion seen at the last automatic read: the
+    // motion a later tick must exceed before the next card can be read.
+    static int releaseLevel(int motionAtRead);
+
+private:
+    bool choiceComplete();
+    int readOnce();
+    void showFrame();
+    void watch();
+    void draw(DrawCommand::Kind kind, Surface surface, Rect area, int fontSize = 0, std::string text = {},
+              Colour colour = kRed, const Bitmap* frame = nullptr);
+
+    Parts p_;
+    CardReadFn readCard_;
+    std::function<GradingChoice()> choice_;
+    FrameConverter converter_;
+
+    Page page_ = Page::Other;
+    bool timerEnabled_ = false;
+    bool rescorePending_ = false;
+    Rect viewRect_;
+    Rect viewArea_;
+
+    bool autoGrading_ = false;
+    bool cardGraded_ = false;
+    uint32_t stableSince_ = 0;
+    int lastMotion_ = 0;
+    int motionAtRead_ = 0;
+    int motionTolerance_ = 2;
+    std::string promptText_;
+    std::string memo_;
+    std::string autoCaption_ = kAutoOn;
+};
+
+}  // namespace tarvel

@@ -1,0 +1,79 @@
+#pragma once
+// The voice prompts of a card read: a wave sound chosen by the outcome and,
+// when "语音提示" is on, the prompt spoken half a second later.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/prompter.h"
+#include "output/clock.h"
+
+namespace tarvel {
+
+inline constexpr const char* kSpeechOpen = "<lang langid=\"804\"><rate speed=\"1\">";
+inline constexpr const char* kSpeechClose = "</rate></lang>";
+inline constexpr const char* kMoveCardSuffix = "，请移动答题卡。";
+inline constexpr const char* kSuccessWave = "wave/success.wav";
+inline constexpr const char* kWarningWave = "wave/warning.wav";
+inline constexpr const char* kWrongWave = "wave/wrong.wav";
+// UTF-16 units of the speech buffer, terminator included.
+inline constexpr int kSpeechBufferUnits = 100;
+inline constexpr int kSpeechPauseMs = 500;
+extern const char* const kSpeechOptionNotice;
+
+// Outcome codes of one card read.
+inline constexpr int kReadAccepted = 0;
+inline constexpr int kReadRefused = 13;
+
+// The prompt of location codes 1-12; empty for any other code.
+std::string locationPrompt(int code);
+// The wave file (relative to the program folder) for an outcome code.
+std::string waveFor(int code);
+
+// What is spoken for a prompt: decimal numbers said the Chinese way
+// ("92.5分" -> "92点5分"), the prompt cut so that markup and prompt fit the
+// speech buffer (never inside a character), wrapped in the markup.
+std::string speechTextFor(const std::string& prompt);
+
+// Plays a wave file asynchronously; a missing file is silence.
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    virtual void play(const std::string& path) = 0;
+};
+
+// Speaks marked-up UTF-8 text and returns when it has been spoken.
+class Speaker {
+public:
+    virtual ~Speaker() = default;
+    virtual void speak(const std::string& markedUpText) = 0;
+};
+
+class Announcer {
+public:
+    using VoiceFactory = std::function<std::unique_ptr<Speaker>()>;
+    using MemoDisplay = std::function<void(const std::string&)>;
+
+    Announcer(SoundPlayer& sounds, Clock& clock, VoiceFactory makeVoice);
+
+    // "语音提示" ticked or cleared. Ticking shows the engine notice and makes
+    // a new voice (which may fail silently: then nothing is spoken).
+    void CBYuYinClick(bool checked, Prompter& prompter);
+    bool speechOn() const { return speechOn_; }
+    bool hasVoice() const { return voice_ != nullptr; }
+
+    // The closing steps of a card read. Codes 1-12 set `promptText` and
+    // `memo`; codes 0 and 13 keep what the judgement left. The memo is shown,
+    // the sound started, then, with speech on, a 500 ms pause and the prompt
+    // spoken.
+    void AnnounceReading(int code, std::string& promptText, std::string& memo, const MemoDisplay& showMemo);
+
+private:
+    SoundPlayer& sounds_;
+    Clock& clock_;
+    VoiceFactory makeVoice_;
+    bool speechOn_ = false;
+    std::unique_ptr<Speaker> voice_;
+};
+
+}  // namespace tarvel
