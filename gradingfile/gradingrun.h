@@ -1,0 +1,75 @@
+#pragma once
+// The grading run as the main window holds it, and the three commands that
+// save it ("保存阅卷原始文件"), open one ("打开阅卷原始文件") and start a new
+// one ("新阅卷"), with every question asked through a Prompter and every
+// dialog through an interface, so the commands run without windows.
+#include <string>
+#include <vector>
+
+#include "base/prompter.h"
+#include "base/savefile.h"
+#include "grading/examsettings.h"
+#include "grading/gradinggrid.h"
+#include "grading/gradingrecord.h"
+#include "grading/kaoshi.h"
+#include "gradingfile/rawfile.h"
+#include "recognition/cardtemplate.h"
+#include "roster/rostermodel.h"
+#include "roster/studentfile.h"
+
+namespace tarvel {
+
+inline constexpr const char* kSaveOldRunQuestion = "是否要保存原来阅卷原始文件?";
+inline constexpr const char* kNothingToSave = "请先输入学生数据或打开学生信息文件！";
+inline constexpr const char* kNewRunCaption = "新阅卷——请先选择本次阅卷要使用的答题卡";
+
+struct GradingRun {
+    StudentFileState students;  // the roster and its student file
+    ExamSettings settings;
+    TemplateStore layout;       // chosenCardName and the loaded layout
+    GradingFilter filter;
+    GradingRecords records;
+    bool saveEnabled = false;   // BtnSave: the run has unsaved changes
+    bool next1Enabled = false;  // BtnNext1
+    bool runStarted = false;
+    // The bytes of the raw file the run was opened from or last saved to;
+    // unchanged blocks are saved back with exactly these bytes.
+    std::vector<uint8_t> fileBytes;
+};
+
+// The wizard page that is active when saving: the students and the exam
+// page are committed first, from what they show.
+struct ActivePage {
+    enum Kind { Other, Students, Exam } kind = Other;
+    const RosterPage* roster = nullptr;  // for Students
+    const ExamPage* exam = nullptr;      // for Exam
+};
+
+// The card chooser, shown modally; returns the chosen layout's file name or
+// "" when none was chosen.
+class CardChooser {
+public:
+    virtual ~CardChooser() = default;
+    virtual std::string choose(const std::string& current, const std::string& caption) = 0;
+};
+
+// "保存阅卷原始文件". True when the file was written. On any failure the
+// message is told, the old file stays byte for byte and `saveEnabled` is left
+// true (the run is still unsaved).
+bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, SaveOps* ops = nullptr);
+
+// "打开阅卷原始文件". Offers to save unsaved work first (a save that fails
+// ends the command, so nothing unsaved is replaced). A file that cannot be
+// read or is not a whole raw grading file is refused with
+// "打开阅卷原始文件失败！" before anything changes. True when a run was opened.
+bool BtnOpenYJFile1Click(GradingRun& run, Prompter& prompter, FileDialogs& dialogs, SaveOps* ops = nullptr);
+
+// "新阅卷". Offers to save unsaved work first (as above), resets the run,
+// loads the last student file and lets the user choose the card layout.
+// Returns false when the command stopped before resetting.
+bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, SaveOps* ops = nullptr);
+
+// Whether "biaoji.bj" exists (enables "打开阅卷原始文件" at start-up).
+bool savedMarkerExists();
+
+}  // namespace tarvel

@@ -1,0 +1,128 @@
+#include "gradingfile/rawfile.h"
+
+#include <cstring>
+
+#include "base/bytes.h"
+#include "base/paths.h"
+#include "base/savefile.h"
+
+namespace tarvel {
+namespace {
+
+bool sameFilter(const GradingFilter& a, const GradingFilter& b) {
+    return a.gradeCode == b.gradeCode && a.classCode == b.classCode;
+}
+
+// Writes one block of `size` bytes: its fresh encoding, unless the block of
+// the opened file (`old`, null when there is none) holds the same content in
+// other bytes; then those bytes are kept. `decodeOld` returns false when the
+// old bytes do not decode.
+template <class T, class Encode, class DecodeOld, class Same>
+std::string writeBlock(uint8_t* out, size_t size, const uint8_t* old, const T& value, Encode encode,
+                       DecodeOld decodeOld, Same same) {
+    std::string error = encode(value, out);
+    if (!old || (error.empty() && std::memcmp(out, old, size) == 0)) return error;
+    T before;
+    if (decodeOld(old, before) && same(before, value)) {
+        std::memcpy(out, old, size);
+        return {};
+    }
+    return error;
+}
+
+template <class T>
+bool equal(const T& a, const T& b) {
+    return a == b;
+}
+
+}  // namespace
+
+size_t rawFileSize(size_t recordCount) { return kRawRecordsAt + kGradingRecordSize * recordCount; }
+
+std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, const GradingFilter& filter,
+                          const GradingRecords& records, const std::vector<uint8_t>& opened,
+                          std::vector<uint8_t>& bytes) {
+    if (records.size() > size_t(kMaxRecords)) {
+        return "阅卷记录最多只能有" + std::to_string(kMaxRecords) + "条。";
+    }
+    bytes.assign(rawFileSize(records.size()), 0);
+    uint8_t* b = bytes.data();
+
+    // The opened file was decoded (or written) by this code, so its size
+    // matches its count; checked again all the same.
+    const bool haveOld = opened.size() >= kRawRecordsAt;
+    const uint8_t* old = haveOld ? opened.data() : nullptr;
+    int32_t oldCount = haveOld ? readI32(old + kRawRecordCountAt) : 0;
+    if (oldCount < 0 || opened.size() != rawFileSize(size_t(oldCount))) oldCount = 0;
+    auto at = [&](size_t offset) { return old ? old + offset : nullptr; };
+
+    std::string e = writeBlock(
+        b, kRosterImageSize, at(0), roster,
+        [](const Roster& r, uint8_t* out) { return encodeRosterImage(r, out); },
+        [](const uint8_t* in, Roster& r) { return decodeRosterImage(in, r).empty(); }, equal<Roster>);
+    if (!e.empty()) return e;
+    e = writeBlock(
+        b + kRawExamSettingsAt, kExamSettingsSize, at(kRawExamSettingsAt), settings,
+        [](const ExamSettings& s, uint8_t* out) { return encodeExamSettings(s, out); },
+        [](const uint8_t* in, ExamSettings& s) { return decodeExamSettings(in, s).empty(); }, equal<ExamSettings>);
+    if (!e.empty()) return e;
+    e = writeBlock(
+        b + kRawFilterAt, kGradingFilterSize, at(kRawFilterAt), filter,
+        [](const GradingFilter& f, uint8_t* out) { return encodeGradingFilter(f, out); },
+        [](const uint8_t* in, GradingFilter& f) {
+            decodeGradingFilter(in, f);
+            return true;
+        },
+        sameFilter);
+    if (!e.empty()) return e;
+    writeI32(b + kRawRecordCountAt, static_cast<int32_t>(records.size()));
+    for (size_t i = 0; i < records.size(); ++i) {
+        const size_t offset = kRawRecordsAt + kGradingRecordSize * i;
+        e = writeBlock(
+            b + offset, kGradingRecordSize, i < size_t(oldCount) ? at(offset) : nullptr, records[i],
+            [](const GradingRecord& r, uint8_t* out) { return encodeGradingRecord(r, out); },
+            [](const uint8_t* in, GradingRecord& r) {
+                decodeGradingRecord(in, r);
+                return true;
+            },
+            equal<GradingRecord>);
+        if (!e.empty()) return "第" + std::to_string(i) + "条阅卷记录无法保存：" + e;
+    }
+    return {};
+}
+
+bool decodeRawFile(const uint8_t* bytes, size_t size, RawFileContent& content, std::string* problem) {
+    auto refuse = [&](std::string why) {
+        if (problem) *problem = std::move(why);
+        return false;
+    };
+    if (size < kRawRecordsAt) return refuse("文件比固定部分短");
+    const int32_t count = readI32(bytes + kRawRecordCountAt);
+    if (count < 0 || count > kMaxRecords) return refuse("记录数" + std::to_string(count) + "超出范围");
+    if (size != rawFileSize(size_t(count))) return refuse("文件长度与记录数不符");
+
+    // Everything is decoded into a fresh value first: the run is replaced
+    // only when the whole file is good.
+    RawFileContent read;
+    std::string e = decodeRosterImage(bytes, read.roster);
+    if (!e.empty()) return refuse(e);
+    e = decodeExamSettings(bytes + kRawExamSettingsAt, read.settings);
+    if (!e.empty()) return refuse(e);
+    decodeGradingFilter(bytes + kRawFilterAt, read.filter);
+    read.records.resize(size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
+        decodeGradingRecord(bytes + kRawRecordsAt + kGradingRecordSize * size_t(i), read.records[size_t(i)]);
+    }
+    content = std::move(read);
+    return true;
+}
+
+std::string rawFileName(const ExamSettings& settings) {
+    return safeFileName(settings.examName + settings.subjectName) + "." + kRawFileExtension;
+}
+
+std::string rawFilePath(const ExamSettings& settings) {
+    return installedPath(std::string(installed::kRawFiles) + rawFileName(settings));
+}
+
+}  // namespace tarvel

@@ -1,0 +1,61 @@
+#pragma once
+// The raw grading file ("阅卷原始文件/*.yj"): one whole grading run as the
+// byte images of its records — roster image, exam settings, grade and class
+// filter, record count N and N grading records — 287775 + 2620 * N bytes,
+// without header, version or checksum.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "grading/gradinggrid.h"
+#include "grading/gradingrecord.h"
+#include "grading/kaoshi.h"
+#include "roster/xuesheng.h"
+
+namespace tarvel {
+
+inline constexpr size_t kRawExamSettingsAt = kRosterImageSize;                     // 283168
+inline constexpr size_t kRawFilterAt = kRawExamSettingsAt + kExamSettingsSize;     // 287756
+inline constexpr size_t kRawRecordCountAt = kRawFilterAt + kGradingFilterSize;     // 287771
+inline constexpr size_t kRawRecordsAt = kRawRecordCountAt + 4;                     // 287775
+inline constexpr const char* kRawFileExtension = "yj";
+inline constexpr const char* kRawFileFilter = "阅卷原始文件(*.yj)|*.yj";
+inline constexpr const char* kOpenRawFileFailed = "打开阅卷原始文件失败！";
+
+// What a raw grading file holds.
+struct RawFileContent {
+    Roster roster;
+    ExamSettings settings;
+    GradingFilter filter;
+    GradingRecords records;
+};
+
+size_t rawFileSize(size_t recordCount);
+
+// Encodes the run. `opened` is the file the run was opened from (or last
+// saved to), empty for a new run: a block whose content is unchanged since
+// then is written with the bytes it had there, so a file from another
+// installation (stale student rows beyond the count, bytes after text
+// terminators) is saved back byte for byte. Changed blocks are written
+// cleanly, unused rows and padding zero. Returns "" or the message naming a
+// text that does not fit.
+std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, const GradingFilter& filter,
+                          const GradingRecords& records, const std::vector<uint8_t>& opened,
+                          std::vector<uint8_t>& bytes);
+inline std::string encodeRawFile(const RawFileContent& c, const std::vector<uint8_t>& opened,
+                                 std::vector<uint8_t>& bytes) {
+    return encodeRawFile(c.roster, c.settings, c.filter, c.records, opened, bytes);
+}
+
+// Decodes a whole file image, refusing (content untouched) a size other than
+// the one N declares, N outside 0..5000 and counts beyond their tables.
+// `problem` says what is wrong (for tests; users see "打开阅卷原始文件失败！").
+bool decodeRawFile(const uint8_t* bytes, size_t size, RawFileContent& content, std::string* problem = nullptr);
+
+// "阅卷原始文件/" + exam name + subject name + ".yj" under the program folder,
+// with characters that no file name may hold replaced by "_".
+std::string rawFileName(const ExamSettings& settings);
+std::string rawFilePath(const ExamSettings& settings);
+
+}  // namespace tarvel
