@@ -5,10 +5,9 @@
 #include "recognition/pixelops.h"
 
 namespace tarvel {
-namespace {
 
-int readOnce(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
-             CardLocator& locator, const AfterLocated& afterLocated) {
+int LocateOnce(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+               CardLocator& locator, const AfterLocated& afterLocated) {
     try {
         int code = locator.locate(images, layout, family, result);
         if (code == location::kLocated && afterLocated && !afterLocated()) code = location::kJudgementRejected;
@@ -19,8 +18,6 @@ int readOnce(ImageSet& images, const CardTemplate& layout, CardFamily family, Lo
     }
 }
 
-}  // namespace
-
 void PrepareFrameImages(ImageSet& images) {
     images.color.copyFrom(images.frame);
     BinarizeFixed(images.frame, kFrameThreshold);
@@ -29,11 +26,11 @@ void PrepareFrameImages(ImageSet& images) {
 
 int LocateWithRetry(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
                     CardLocator& locator, const AfterLocated& afterLocated) {
-    int code = readOnce(images, layout, family, result, locator, afterLocated);
+    int code = LocateOnce(images, layout, family, result, locator, afterLocated);
     if (code == location::kTooFewLines || code == location::kNoFittingPair) {
         images.frame.copyFrom(images.color);
         BinarizeFixed(images.frame, kRetryThreshold);
-        code = readOnce(images, layout, family, result, locator, afterLocated);
+        code = LocateOnce(images, layout, family, result, locator, afterLocated);
     }
     return code;
 }

@@ -24,6 +24,11 @@ void PrepareFrameImages(ImageSet& images);
 // turns the read into code 13.
 using AfterLocated = std::function<bool()>;
 
+// One attempt: locates the card in the prepared images and, when located,
+// runs afterLocated. An exception during the attempt counts as code 1.
+int LocateOnce(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+               CardLocator& locator, const AfterLocated& afterLocated = {});
+
 // Locates the card in the prepared images; on codes 1 and 2 binarizes the
 // colour copy at 120 into images.frame and locates once more. An exception
 // during a read counts as code 1. Returns the code of the last attempt.

@@ -1,0 +1,139 @@
+#include "demofiles.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "base/floattext.h"
+#include "grading/examsettings.h"
+
+namespace tarvel::demo {
+namespace {
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, separator)) parts.push_back(part);
+    if (!text.empty() && text.back() == separator) parts.emplace_back();
+    return parts;
+}
+
+std::string join(const std::vector<std::string>& parts, char separator) {
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? std::string(1, separator) : "") + parts[i];
+    return out;
+}
+
+std::string numberText(const QJsonValue& v) {
+    if (v.isString()) return v.toString().toStdString();
+    return floatToText(float(v.toDouble()));
+}
+
+}  // namespace
+
+std::string loadExam(const std::string& path, const CardTemplate& layout, const std::string& cardName,
+                     ExamSettings& out) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) return "无法读取 " + path;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    if (!doc.isObject()) return path + "：" + error.errorString().toStdString();
+    const QJsonObject exam = doc.object();
+
+    ExamPage page;
+    page.cardName = cardName;
+    page.examName = exam["name"].toString().toStdString();
+    const std::string subject = exam["subject"].toString().toStdString();
+    for (int i = 0; i < layout.subjectCount && i < kMaxSubjects; ++i) {
+        if (layout.subjects[i].code == subject) page.subjectIndex = i;
+    }
+    page.subjectiveIndex = exam["subjective"].toBool() ? 1 : 0;
+    for (const QJsonValue& s : exam["sections"].toArray()) {
+        const QJsonArray row = s.toArray();
+        page.sections.push_back({numberText(row[0]), numberText(row[1]), numberText(row[2]),
+                                 row[3].toString().toStdString()});
+    }
+    for (const QJsonValue& r : exam["rules"].toArray()) {
+        const QJsonArray row = r.toArray();
+        page.rules.push_back({row[0].toString().toStdString(), row[1].toString().toStdString()});
+    }
+    const ExamPageCheck check = ValidateExamPage(page, layout, out);
+    return check.ok ? "" : path + "：" + check.message;
+}
+
+std::string loadAnswerKey(const std::string& path, std::vector<std::string>& out) {
+    std::ifstream in(path);
+    if (!in) return "无法读取 " + path;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        out = split(line, ',');
+        return "";
+    }
+    return path + "：没有答案";
+}
+
+std::string loadClass(const std::string& tsvPath, const std::string& gradeCode, const std::string& classCode,
+                      std::vector<Student>& out) {
+    std::ifstream in(tsvPath);
+    if (!in) return "无法读取 " + tsvPath;
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::vector<std::string> f = split(line, '\t');
+        if (f.size() == 4 && f[0] != "grade" && f[2] == gradeCode && f[3] == classCode) out.push_back({f[0], f[1]});
+    }
+    return out.empty() ? tsvPath + "：没有 " + gradeCode + " 年级 " + classCode + " 班的学生" : "";
+}
+
+std::vector<std::string> answersWithMistakes(const std::vector<std::string>& key, int index, int firstMultiple) {
+    std::vector<std::string> answers = key;
+    const int count = int(key.size());
+    for (int j = 0; j < index % 5 && count > 0; ++j) {
+        const int q = (index * 11 + j * 23) % count;  // distinct for j < 4 when count is 85
+        std::string& a = answers[q];
+        if (q + 1 < firstMultiple || a.empty()) {
+            const char old = a.empty() ? 'A' : a[0];
+            a = std::string(1, char('A' + (old - 'A' + 1 + j) % 4));
+        } else if (j % 3 == 0 && a.size() > 1) {
+            a.pop_back();  // missing option
+        } else if (j % 3 == 1 && a.size() < 4) {
+            char extra = 'A';
+            while (a.find(extra) != std::string::npos) ++extra;
+            a += extra;  // an extra option
+            std::sort(a.begin(), a.end());
+        } else {
+            a.clear();  // left blank
+        }
+    }
+    return answers;
+}
+
+std::string writeCards(const std::string& path, const std::vector<DemoCard>& cards) {
+    std::ofstream out(path, std::ios::trunc);
+    out << "# kind\tfile\tadmission\tname\tab\tanswers\n";
+    for (const DemoCard& c : cards) {
+        out << c.kind << '\t' << c.file << '\t' << c.admission << '\t' << c.name << '\t' << (c.abFlag ? 'B' : 'A')
+            << '\t' << join(c.answers, ',') << '\n';
+    }
+    return out.flush() ? "" : "无法写入 " + path;
+}
+
+std::string readCards(const std::string& path, std::vector<DemoCard>& out) {
+    std::ifstream in(path);
+    if (!in) return "无法读取 " + path;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::vector<std::string> f = split(line, '\t');
+        if (f.size() != 6) return path + "：行格式不对：" + line;
+        out.push_back({f[0], f[1], f[2], f[3], f[4] == "B" ? 1 : 0, split(f[5], ',')});
+    }
+    return "";
+}
+
+}  // namespace tarvel::demo
