@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -90,25 +89,13 @@ std::string loadClass(const std::string& tsvPath, const std::string& gradeCode, 
     return out.empty() ? tsvPath + "：没有 " + gradeCode + " 年级 " + classCode + " 班的学生" : "";
 }
 
-std::vector<std::string> answersWithMistakes(const std::vector<std::string>& key, int index, int firstMultiple) {
+std::vector<std::string> answersWithMistakes(const std::vector<std::string>& key, int index) {
     std::vector<std::string> answers = key;
     const int count = int(key.size());
     for (int j = 0; j < index % 5 && count > 0; ++j) {
         const int q = (index * 11 + j * 23) % count;  // distinct for j < 4 when count is 85
-        std::string& a = answers[q];
-        if (q + 1 < firstMultiple || a.empty()) {
-            const char old = a.empty() ? 'A' : a[0];
-            a = std::string(1, char('A' + (old - 'A' + 1 + j) % 4));
-        } else if (j % 3 == 0 && a.size() > 1) {
-            a.pop_back();  // missing option
-        } else if (j % 3 == 1 && a.size() < 4) {
-            char extra = 'A';
-            while (a.find(extra) != std::string::npos) ++extra;
-            a += extra;  // an extra option
-            std::sort(a.begin(), a.end());
-        } else {
-            a.clear();  // left blank
-        }
+        const char old = answers[q].empty() ? 'A' : answers[q][0];
+        answers[q] = std::string(1, char('A' + (old - 'A' + 1 + j) % 4));
     }
     return answers;
 }

@@ -39,9 +39,8 @@ struct DemoCard {
 };
 
 // The key with a few deliberate mistakes for student `index` (0-based):
-// index % 5 changed answers, single choice to another letter, multiple choice
-// missing an option, with an extra option or left blank in turn.
-std::vector<std::string> answersWithMistakes(const std::vector<std::string>& key, int index, int firstMultiple);
+// index % 5 answers changed to another letter.
+std::vector<std::string> answersWithMistakes(const std::vector<std::string>& key, int index);
 
 std::string writeCards(const std::string& path, const std::vector<DemoCard>& cards);
 std::string readCards(const std::string& path, std::vector<DemoCard>& out);

@@ -44,7 +44,9 @@ CardContent contentOf(const CardTemplate& t, const demo::DemoCard& card, const s
     return c;
 }
 
-// A new noise pattern over a still frame, as a webcam gives it frame by frame.
+// A new noise pattern over a still frame, as a webcam gives it frame by frame:
+// strong enough that the binarized frames differ a little (a motion measure of
+// 1 or 2), since a picture that does not change at all is never read.
 QImage withSensorNoise(const QImage& frame, Rng& rng, double sigma) {
     QImage out = frame.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < out.height(); ++y) {
@@ -105,10 +107,6 @@ int main(int argc, char** argv) {
     if (problem.empty()) problem = demo::loadClass(opt["roster"], kGrade, kClass, students);
     if (problem.empty() && int(key.size()) != exam.questionCount) problem = "标准答案的题数与考试设置不符";
     if (!problem.empty()) return fail(problem);
-    int firstMultiple = exam.questionCount + 1;
-    for (int q = exam.questionCount; q >= 1; --q) {
-        if (exam.question(q).kind == kMultipleChoice) firstMultiple = q;
-    }
     const CardTemplate& t = design.layout;
 
     // The cards: standard answer, the class in roster order with mistakes and
@@ -117,7 +115,7 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < students.size(); ++i) {
         const int index = int(i);
         cards.push_back({"student", "", students[i].admission, students[i].name, index % 3 == 2 ? 1 : 0,
-                         demo::answersWithMistakes(key, index, firstMultiple)});
+                         demo::answersWithMistakes(key, index)});
     }
 
     // Virtual camera: the refused cards after the 10th and the 20th student.
@@ -157,7 +155,7 @@ int main(int argc, char** argv) {
             for (int k = 0; k < copies; ++k) {
                 char name[16];
                 std::snprintf(name, sizeof name, "%05d.jpg", n++);
-                const QImage image = f.phase == StreamPhase::Still ? withSensorNoise(f.image, noise, 1.5) : f.image;
+                const QImage image = f.phase == StreamPhase::Still ? withSensorNoise(f.image, noise, 4.0) : f.image;
                 fine = save(image, seqDir / name) && fine;
             }
         });

@@ -1,0 +1,95 @@
+// The demo sequence of the virtual camera graded automatically with the real
+// card read: location, mark reading and judgement against the sample roster
+// and the demo exam, on a clock that moves 100 ms per frame.
+#include <gtest/gtest.h>
+
+#include "base/paths.h"
+#include "demofiles.h"
+#include "demostation.h"
+#include "output/voiceprompts.h"
+
+namespace tarvel::demo {
+namespace {
+
+const std::string kProgram = TARVEL_PROGRAM_DIR;
+const std::string kSequence = kProgram + "/演示答题卡/";
+
+// The demo exam scored by hand: questions 1-70 worth 1, 71-85 worth 2.
+int expectedTotal(const std::vector<std::string>& key, const std::vector<std::string>& answers) {
+    int total = 0;
+    for (size_t q = 0; q < key.size(); ++q) total += answers[q] == key[q] ? (q < 70 ? 1 : 2) : 0;
+    return total;
+}
+
+int firstStillFrame(const DemoCard& card) { return std::stoi(card.file); }
+
+TEST(DemoGrading, EveryCardIsGradedOnceWithItsTotalAndTheRefusedCardsAreNamed) {
+    std::vector<DemoCard> cards;
+    ASSERT_EQ(readCards(kSequence + "cards.tsv", cards), "");
+    ASSERT_GE(cards.size(), 33u);
+    auto folder = std::make_unique<PictureFolder>(kSequence);
+    const size_t frames = folder->size();
+    DemoStation station(kProgram, TARVEL_DEMO_EXAM, std::move(folder));
+    ASSERT_EQ(station.problem(), "");
+    // The hand scoring above is this exam.
+    ASSERT_EQ(station.settings().questionCount, 85);
+    EXPECT_EQ(station.settings().question(70).fullScore, 1.0f);
+    EXPECT_EQ(station.settings().question(71).fullScore, 2.0f);
+    EXPECT_EQ(station.settings().question(85).fullScore, 2.0f);
+
+    for (size_t i = 0; i < frames; ++i) station.tick();
+
+    // Each read belongs to the card lying still at that frame.
+    std::vector<std::vector<Announced>> byCard(cards.size());
+    for (const Announced& a : station.announced()) {
+        size_t card = 0;
+        while (card + 1 < cards.size() && firstStillFrame(cards[card + 1]) <= a.frame) ++card;
+        ASSERT_GE(a.frame, firstStillFrame(cards[card])) << "read before the first card lay still";
+        byCard[card].push_back(a);
+    }
+    const std::vector<std::string>& key = cards[0].answers;
+    size_t students = 0;
+    for (size_t i = 0; i < cards.size(); ++i) {
+        const DemoCard& c = cards[i];
+        SCOPED_TRACE(c.kind + " " + c.admission + " " + c.file);
+        ASSERT_EQ(byCard[i].size(), 1u);
+        const Announced& a = byCard[i][0];
+        // Still for more than 2 s: at least 21 ticks after it came to rest,
+        // and within its 3 s of rest.
+        EXPECT_GE(a.frame, firstStillFrame(c) + 20);
+        EXPECT_LT(a.frame, firstStillFrame(c) + 30);
+        if (c.kind == "standard") {
+            EXPECT_EQ(a.code, kReadAccepted);
+            EXPECT_EQ(a.prompt, "标准答案已经读入");
+            for (int q = 1; q <= 85; ++q) EXPECT_EQ(station.records()[0].answer(q).str(), key[size_t(q - 1)]) << q;
+        } else if (c.kind == "student") {
+            EXPECT_EQ(a.code, kReadAccepted) << a.memo;
+            EXPECT_EQ(a.prompt, c.name + std::to_string(expectedTotal(key, c.answers)) + "分");
+            EXPECT_EQ(a.wave, installedPath(kSuccessWave));
+            const int r = findRecord(station.records(), c.admission);
+            ASSERT_GT(r, 0);
+            const GradingRecord& record = station.records()[size_t(r)];
+            EXPECT_EQ(record.readCount, 1);
+            EXPECT_EQ(record.paperType, c.abFlag);
+            for (int q = 1; q <= 85; ++q) EXPECT_EQ(record.answer(q).str(), c.answers[size_t(q - 1)]) << q;
+            ++students;
+        } else if (c.kind == "cutoff") {
+            EXPECT_GE(a.code, 3) << a.prompt;
+            EXPECT_LE(a.code, 10) << a.prompt;
+            EXPECT_EQ(a.prompt, locationPrompt(a.code));
+            EXPECT_EQ(a.memo, a.prompt + kMoveCardSuffix);
+            EXPECT_EQ(a.wave, installedPath(kWrongWave));
+        } else {
+            ASSERT_EQ(c.kind, "turned");
+            EXPECT_EQ(a.code, 11);
+            EXPECT_EQ(a.prompt, "图像倒立");
+            EXPECT_EQ(a.wave, installedPath(kWrongWave));
+        }
+    }
+    EXPECT_GE(students, 30u);
+    EXPECT_EQ(station.records().size(), students + 1);
+    EXPECT_TRUE(station.prompter().shown().empty());
+}
+
+}  // namespace
+}  // namespace tarvel::demo
