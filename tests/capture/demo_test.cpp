@@ -91,5 +91,39 @@ TEST(DemoGrading, EveryCardIsGradedOnceWithItsTotalAndTheRefusedCardsAreNamed) {
     EXPECT_TRUE(station.prompter().shown().empty());
 }
 
+// The still pictures for batch grading, read one by one with the grading
+// button: the standard answer, the class, a repeated read, a stranger.
+TEST(DemoGrading, BatchPicturesGiveTheirOutcomesInNameOrder) {
+    const std::string grade = TARVEL_DEMO_GRADE "/";
+    std::vector<DemoCard> cards;
+    ASSERT_EQ(readCards(grade + "cards.tsv", cards), "");
+    auto folder = std::make_unique<PictureFolder>(grade);
+    ASSERT_EQ(folder->size(), cards.size());
+    DemoStation station(kProgram, TARVEL_DEMO_EXAM, std::move(folder));
+    ASSERT_EQ(station.problem(), "");
+    station.loop().BtnAutoAnswerCardClick();  // by hand
+    const std::vector<std::string>& key = cards[0].answers;
+    for (const DemoCard& c : cards) {
+        SCOPED_TRACE(c.file);
+        station.tick();
+        station.clearAnnounced();
+        station.loop().BtnAnswerCardClick();
+        ASSERT_EQ(station.announced().size(), 1u);
+        const Announced& a = station.announced()[0];
+        if (c.kind == "standard") {
+            EXPECT_EQ(a.prompt, "标准答案已经读入");
+        } else if (c.kind == "unknown") {
+            EXPECT_EQ(a.code, kReadRefused);
+            EXPECT_EQ(a.prompt, "学生名单中没有此学生");
+            continue;
+        } else {
+            EXPECT_EQ(a.prompt, c.name + std::to_string(expectedTotal(key, c.answers)) + "分");
+        }
+        EXPECT_EQ(a.code, kReadAccepted) << a.memo;
+        if (c.kind == "repeat") EXPECT_EQ(a.memo, "该答题卡这次阅卷结果和上次相同，已经阅卷次数：2");
+    }
+    EXPECT_EQ(station.records().size(), cards.size() - 2);
+}
+
 }  // namespace
 }  // namespace tarvel::demo
