@@ -105,9 +105,11 @@ BENCHMARK_CAPTURE(BM_Tick, RGB, FrameFormat::Rgb24)->Unit(benchmark::kMillisecon
 
 // The tick that finds the card still for more than 2000 ms, from its start to
 // the start of the success sound, with the real card read (location, mark
-// reading, judgement of a repeated read). The latency from the first still
-// frame beyond the 2000 ms window is one tick period (the first tick more than
-// 2000 ms after the last moving one comes 2100 ms after it) plus this time.
+// reading, judgement of a repeated read). From the first still frame the
+// sound starts 2200 ms plus this time later: the tick after the first still
+// frame still counts as moving (the motion measure drops from the sliding
+// value to the noise level, more than the tolerance), and the first tick more
+// than 2000 ms after that one comes 2100 ms after it.
 void BM_StillTickToSound(benchmark::State& state, FrameFormat format) {
     auto station = stationWithStillCard(state, format);
     if (!station) return;
