@@ -15,19 +15,25 @@ bool sameFilter(const GradingFilter& a, const GradingFilter& b) {
 
 // Writes one block of `size` bytes: its fresh encoding, unless the block of
 // the opened file (`old`, null when there is none) holds the same content in
-// other bytes; then those bytes are kept. `decodeOld` returns false when the
-// old bytes do not decode.
+// other bytes; then those bytes are kept. The content counts as the same when
+// the decoded old block equals the value or encodes to the same bytes (a NaN
+// score is unequal to itself but unchanged). `decodeOld` returns false when
+// the old bytes do not decode.
 template <class T, class Encode, class DecodeOld, class Same>
 std::string writeBlock(uint8_t* out, size_t size, const uint8_t* old, const T& value, Encode encode,
                        DecodeOld decodeOld, Same same) {
     std::string error = encode(value, out);
     if (!old || (error.empty() && std::memcmp(out, old, size) == 0)) return error;
     T before;
-    if (decodeOld(old, before) && same(before, value)) {
-        std::memcpy(out, old, size);
-        return {};
+    if (!decodeOld(old, before)) return error;
+    bool unchanged = same(before, value);
+    if (!unchanged && error.empty()) {
+        std::vector<uint8_t> again(size);
+        unchanged = encode(before, again.data()).empty() && std::memcmp(again.data(), out, size) == 0;
     }
-    return error;
+    if (!unchanged) return error;
+    std::memcpy(out, old, size);
+    return {};
 }
 
 template <class T>
