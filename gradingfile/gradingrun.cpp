@@ -43,7 +43,7 @@ bool offerToSave(GradingRun& run, Prompter& prompter, SaveOps* ops) {
 }  // namespace
 
 std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops) {
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t>& bytes = run.spareBytes;
     std::string error =
         encodeRawFile(run.students.roster, run.settings, run.filter, run.records, run.fileBytes, bytes);
     if (!error.empty()) {
@@ -54,7 +54,7 @@ std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops)
         run.saveEnabled = true;
         return error;
     }
-    run.fileBytes = std::move(bytes);
+    run.fileBytes.swap(bytes);
     run.saveEnabled = false;
     return {};
 }
@@ -76,21 +76,18 @@ bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, S
 }
 
 bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter) {
-    std::vector<uint8_t> bytes;
-    RawFileContent content;
-    if (!readWholeFile(path, bytes) || !decodeRawFile(bytes.data(), bytes.size(), content)) {
+    std::vector<uint8_t>& bytes = run.spareBytes;
+    if (!readWholeFile(path, bytes) ||
+        !decodeRawFile(bytes.data(), bytes.size(),
+                       RawFileTarget{run.students.roster, run.settings, run.filter, run.records})) {
         prompter.message(kOpenRawFileFailed);
         return false;
     }
-    run.students.roster = std::move(content.roster);
     run.students.currentPath.clear();
-    run.settings = std::move(content.settings);
     run.layout.chosenCardName = run.settings.cardName;
     // A layout of the previous run must not stay under the new name.
     if (!run.layout.LoadCurrentTemplate(prompter)) run.layout.current = CardTemplate{};
-    run.filter = std::move(content.filter);
-    run.records = std::move(content.records);
-    run.fileBytes = std::move(bytes);
+    run.fileBytes.swap(bytes);
     run.next1Enabled = true;
     run.saveEnabled = false;
     run.runStarted = true;

@@ -35,6 +35,9 @@ struct GradingRun {
     // The bytes of the raw file the run was opened from or last saved to;
     // unchanged blocks are saved back with exactly these bytes.
     std::vector<uint8_t> fileBytes;
+    // Storage for the next file image, swapped with fileBytes once a save or
+    // an open has succeeded: a 13 MB run is not allocated afresh each time.
+    std::vector<uint8_t> spareBytes;
 };
 
 // The wizard page that is active when saving: the students and the exam

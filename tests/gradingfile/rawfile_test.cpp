@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "base/bytes.h"
-#include "tests/corpus.h"
 
 namespace tarvel {
 namespace {
@@ -152,7 +151,6 @@ TEST(RawFile, EveryFieldLiesAtItsOffset) {
     const std::vector<uint8_t> expected = handBuiltImage();
     ASSERT_EQ(bytes.size(), expected.size());
     for (size_t i = 0; i < bytes.size(); ++i) ASSERT_EQ(int(bytes[i]), int(expected[i])) << "byte " << i;
-    testing::addToCorpus("rawfile_fuzz", "small.yj", bytes);
 
     RawFileContent back;
     ASSERT_TRUE(decodeRawFile(expected.data(), expected.size(), back));
