@@ -83,7 +83,9 @@ bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter) {
         prompter.message(kOpenRawFileFailed);
         return false;
     }
+    // No student file is current, and the roster is no longer the sample.
     run.students.currentPath.clear();
+    run.students.sampleHint = false;
     run.layout.chosenCardName = run.settings.cardName;
     // A layout of the previous run must not stay under the new name.
     if (!run.layout.LoadCurrentTemplate(prompter)) run.layout.current = CardTemplate{};
