@@ -42,24 +42,30 @@ bool offerToSave(GradingRun& run, Prompter& prompter, SaveOps* ops) {
 
 }  // namespace
 
-bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, SaveOps* ops) {
-    if (!commitActivePage(run, page, prompter)) return false;
-
-    std::vector<uint8_t> bytes;
+std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops) {
+    std::vector<uint8_t>& bytes = run.spareBytes;
     std::string error =
         encodeRawFile(run.students.roster, run.settings, run.filter, run.records, run.fileBytes, bytes);
-    if (error.empty()) {
-        saveFileAtomically(rawFilePath(run.settings), bytes, error, ops);
-    } else {
-        error = "保存阅卷原始文件失败：" + error;
+    if (!error.empty()) {
+        run.saveEnabled = true;
+        return "保存阅卷原始文件失败：" + error;
     }
+    if (!saveFileAtomically(path, bytes, error, ops)) {
+        run.saveEnabled = true;
+        return error;
+    }
+    run.fileBytes.swap(bytes);
+    run.saveEnabled = false;
+    return {};
+}
+
+bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, SaveOps* ops) {
+    if (!commitActivePage(run, page, prompter)) return false;
+    std::string error = writeRawFile(run, rawFilePath(run.settings), ops);
     if (!error.empty()) {
         prompter.message(error);
-        run.saveEnabled = true;
         return false;
     }
-    run.fileBytes = std::move(bytes);
-    run.saveEnabled = false;
     // The marker only enables the open command at the next start; the run
     // itself is saved, so a failure here is not worth a message.
     if (!savedMarkerExists()) {
@@ -69,30 +75,33 @@ bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, S
     return true;
 }
 
+bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter) {
+    std::vector<uint8_t>& bytes = run.spareBytes;
+    if (!readWholeFile(path, bytes) ||
+        !decodeRawFile(bytes.data(), bytes.size(),
+                       RawFileTarget{run.students.roster, run.settings, run.filter, run.records})) {
+        prompter.message(kOpenRawFileFailed);
+        return false;
+    }
+    // No student file is current, and the roster is no longer the sample.
+    run.students.currentPath.clear();
+    run.students.sampleHint = false;
+    run.layout.chosenCardName = run.settings.cardName;
+    // A layout of the previous run must not stay under the new name.
+    if (!run.layout.LoadCurrentTemplate(prompter)) run.layout.current = CardTemplate{};
+    run.fileBytes.swap(bytes);
+    run.next1Enabled = true;
+    run.saveEnabled = false;
+    run.runStarted = true;
+    return true;
+}
+
 bool BtnOpenYJFile1Click(GradingRun& run, Prompter& prompter, FileDialogs& dialogs, SaveOps* ops) {
     if (!offerToSave(run, prompter, ops)) return false;
     auto path = dialogs.openFile(
         {"打开阅卷原始文件", kRawFileFilter, kRawFileExtension, installedPath(installed::kRawFiles)});
     if (!path) return false;
-
-    std::vector<uint8_t> bytes;
-    RawFileContent content;
-    if (!readWholeFile(*path, bytes) || !decodeRawFile(bytes.data(), bytes.size(), content)) {
-        prompter.message(kOpenRawFileFailed);
-        return false;
-    }
-    run.students.roster = std::move(content.roster);
-    run.students.currentPath.clear();
-    run.settings = std::move(content.settings);
-    run.layout.chosenCardName = run.settings.cardName;
-    run.layout.LoadCurrentTemplate(prompter);
-    run.filter = std::move(content.filter);
-    run.records = std::move(content.records);
-    run.fileBytes = std::move(bytes);
-    run.next1Enabled = true;
-    run.saveEnabled = false;
-    run.runStarted = true;
-    return true;
+    return openRawFile(run, *path, prompter);
 }
 
 bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, SaveOps* ops) {

@@ -35,6 +35,9 @@ struct GradingRun {
     // The bytes of the raw file the run was opened from or last saved to;
     // unchanged blocks are saved back with exactly these bytes.
     std::vector<uint8_t> fileBytes;
+    // Storage for the next file image, swapped with fileBytes once a save or
+    // an open has succeeded: a 13 MB run is not allocated afresh each time.
+    std::vector<uint8_t> spareBytes;
 };
 
 // The wizard page that is active when saving: the students and the exam
@@ -57,6 +60,22 @@ public:
 // message is told, the old file stays byte for byte and `saveEnabled` is left
 // true (the run is still unsaved).
 bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, SaveOps* ops = nullptr);
+
+// The write of a save without the page checks and the marker: the run goes
+// atomically to `path`; on success `fileBytes` follow the file and
+// `saveEnabled` is cleared. Returns "" or the message for the user (the run
+// then stays unsaved and the old file as it was).
+std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops = nullptr);
+
+// The open without the save-first question and the dialog: reads `path`
+// and, only when it is a whole raw grading file, makes it the run (the layout
+// it names is loaded; a layout that does not load is told and cleared).
+// Otherwise tells "打开阅卷原始文件失败！" and changes nothing.
+bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter);
+
+// After "新建/打开/保存/另存学生信息文件" and edits of the exam page: the save
+// button follows the run-started flag, so a started run counts as unsaved.
+inline void refreshSaveButton(GradingRun& run) { run.saveEnabled = run.runStarted; }
 
 // "打开阅卷原始文件". Offers to save unsaved work first (a save that fails
 // ends the command, so nothing unsaved is replaced). A file that cannot be

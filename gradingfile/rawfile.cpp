@@ -15,19 +15,25 @@ bool sameFilter(const GradingFilter& a, const GradingFilter& b) {
 
 // Writes one block of `size` bytes: its fresh encoding, unless the block of
 // the opened file (`old`, null when there is none) holds the same content in
-// other bytes; then those bytes are kept. `decodeOld` returns false when the
-// old bytes do not decode.
+// other bytes; then those bytes are kept. The content counts as the same when
+// the decoded old block equals the value or encodes to the same bytes (a NaN
+// score is unequal to itself but unchanged). `decodeOld` returns false when
+// the old bytes do not decode.
 template <class T, class Encode, class DecodeOld, class Same>
 std::string writeBlock(uint8_t* out, size_t size, const uint8_t* old, const T& value, Encode encode,
                        DecodeOld decodeOld, Same same) {
     std::string error = encode(value, out);
     if (!old || (error.empty() && std::memcmp(out, old, size) == 0)) return error;
     T before;
-    if (decodeOld(old, before) && same(before, value)) {
-        std::memcpy(out, old, size);
-        return {};
+    if (!decodeOld(old, before)) return error;
+    bool unchanged = same(before, value);
+    if (!unchanged && error.empty()) {
+        std::vector<uint8_t> again(size);
+        unchanged = encode(before, again.data()).empty() && std::memcmp(again.data(), out, size) == 0;
     }
-    return error;
+    if (!unchanged) return error;
+    std::memcpy(out, old, size);
+    return {};
 }
 
 template <class T>
@@ -91,7 +97,7 @@ std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, co
     return {};
 }
 
-bool decodeRawFile(const uint8_t* bytes, size_t size, RawFileContent& content, std::string* problem) {
+bool decodeRawFile(const uint8_t* bytes, size_t size, const RawFileTarget& target, std::string* problem) {
     auto refuse = [&](std::string why) {
         if (problem) *problem = std::move(why);
         return false;
@@ -101,19 +107,23 @@ bool decodeRawFile(const uint8_t* bytes, size_t size, RawFileContent& content, s
     if (count < 0 || count > kMaxRecords) return refuse("记录数" + std::to_string(count) + "超出范围");
     if (size != rawFileSize(size_t(count))) return refuse("文件长度与记录数不符");
 
-    // Everything is decoded into a fresh value first: the run is replaced
-    // only when the whole file is good.
-    RawFileContent read;
-    std::string e = decodeRosterImage(bytes, read.roster);
+    // The blocks that can be refused are decoded aside first; the target is
+    // written only once nothing can fail any more.
+    Roster roster;
+    std::string e = decodeRosterImage(bytes, roster);
     if (!e.empty()) return refuse(e);
-    e = decodeExamSettings(bytes + kRawExamSettingsAt, read.settings);
+    ExamSettings settings;
+    e = decodeExamSettings(bytes + kRawExamSettingsAt, settings);
     if (!e.empty()) return refuse(e);
-    decodeGradingFilter(bytes + kRawFilterAt, read.filter);
-    read.records.resize(size_t(count));
+
+    target.roster = std::move(roster);
+    target.settings = std::move(settings);
+    decodeGradingFilter(bytes + kRawFilterAt, target.filter);
+    // Decoded in place: a run reopened keeps its record storage.
+    target.records.resize(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
-        decodeGradingRecord(bytes + kRawRecordsAt + kGradingRecordSize * size_t(i), read.records[size_t(i)]);
+        decodeGradingRecord(bytes + kRawRecordsAt + kGradingRecordSize * size_t(i), target.records[size_t(i)]);
     }
-    content = std::move(read);
     return true;
 }
 

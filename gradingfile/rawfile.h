@@ -48,10 +48,22 @@ inline std::string encodeRawFile(const RawFileContent& c, const std::vector<uint
     return encodeRawFile(c.roster, c.settings, c.filter, c.records, opened, bytes);
 }
 
-// Decodes a whole file image, refusing (content untouched) a size other than
+// Where a decoded file goes: the content of a file, or the run's own values,
+// whose record storage is then reused.
+struct RawFileTarget {
+    Roster& roster;
+    ExamSettings& settings;
+    GradingFilter& filter;
+    GradingRecords& records;
+};
+
+// Decodes a whole file image, refusing (target untouched) a size other than
 // the one N declares, N outside 0..5000 and counts beyond their tables.
 // `problem` says what is wrong (for tests; users see "打开阅卷原始文件失败！").
-bool decodeRawFile(const uint8_t* bytes, size_t size, RawFileContent& content, std::string* problem = nullptr);
+bool decodeRawFile(const uint8_t* bytes, size_t size, const RawFileTarget& target, std::string* problem = nullptr);
+inline bool decodeRawFile(const uint8_t* bytes, size_t size, RawFileContent& c, std::string* problem = nullptr) {
+    return decodeRawFile(bytes, size, RawFileTarget{c.roster, c.settings, c.filter, c.records}, problem);
+}
 
 // "阅卷原始文件/" + exam name + subject name + ".yj" under the program folder,
 // with characters that no file name may hold replaced by "_".

@@ -42,6 +42,20 @@ std::string currentFileLabel(const std::string& path) {
     return path.empty() ? std::string() : "当前学生文件：" + fileNameOf(path);
 }
 
+std::string parseStudentFile(const uint8_t* bytes, size_t size, Roster& roster) {
+    Roster read;
+    std::string problem = decodeStudentFile(bytes, size, read);
+    if (!problem.empty()) return problem;
+    // The length must match the count exactly: extra bytes mean the file is
+    // not what its header says.
+    if (size != studentFileSize(read)) {
+        return "文件长度" + std::to_string(size) + "字节与其中的" + std::to_string(read.students.size()) +
+               "名学生不符（应为" + std::to_string(studentFileSize(read)) + "字节）。";
+    }
+    roster = std::move(read);
+    return {};
+}
+
 bool readStudentFile(const std::string& path, Roster& roster, std::string& error) {
     const std::string refused = "打开学生信息文件“" + fileNameOf(path) + "”失败：";
     std::vector<uint8_t> bytes;
@@ -49,21 +63,11 @@ bool readStudentFile(const std::string& path, Roster& roster, std::string& error
         error = refused + "文件不存在或无法读取。";
         return false;
     }
-    Roster read;
-    std::string problem = decodeStudentFile(bytes.data(), bytes.size(), read);
+    std::string problem = parseStudentFile(bytes.data(), bytes.size(), roster);
     if (!problem.empty()) {
         error = refused + problem;
         return false;
     }
-    // The length must match the count exactly: extra bytes mean the file is
-    // not what its header says.
-    if (bytes.size() != studentFileSize(read)) {
-        error = refused + "文件长度" + std::to_string(bytes.size()) + "字节与其中的" +
-                std::to_string(read.students.size()) + "名学生不符（应为" + std::to_string(studentFileSize(read)) +
-                "字节）。";
-        return false;
-    }
-    roster = std::move(read);
     return true;
 }
 
@@ -85,14 +89,18 @@ bool rememberStudentFile(const std::string& path, SaveOps* ops) {
     return saveFileAtomically(installedPath(installed::kLastStudentFile), bytes, ignored, ops);
 }
 
-std::optional<std::string> lastStudentFile() {
-    std::vector<uint8_t> bytes;
-    if (!readWholeFile(installedPath(installed::kLastStudentFile), bytes)) return std::nullopt;
-    if (bytes.size() < kLastStudentFileSize) return std::nullopt;
-    const char* text = reinterpret_cast<const char*>(bytes.data());
+std::optional<std::string> parseLastStudentFile(const uint8_t* bytes, size_t size) {
+    if (size < kLastStudentFileSize) return std::nullopt;
+    const char* text = reinterpret_cast<const char*>(bytes);
     size_t length = strnlen(text, kLastStudentFileSize);
     if (length == 0 || length == kLastStudentFileSize) return std::nullopt;
     return std::string(text, length);
+}
+
+std::optional<std::string> lastStudentFile() {
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(installedPath(installed::kLastStudentFile), bytes)) return std::nullopt;
+    return parseLastStudentFile(bytes.data(), bytes.size());
 }
 
 void loadLastRoster(StudentFileState& state) {

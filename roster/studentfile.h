@@ -47,6 +47,9 @@ struct StudentFileState {
 // "当前学生文件：" + file name without folder; "" without a current file.
 std::string currentFileLabel(const std::string& path);
 
+// The checks of readStudentFile over bytes already read: "" and `roster`
+// replaced, or what is wrong (roster untouched).
+std::string parseStudentFile(const uint8_t* bytes, size_t size, Roster& roster);
 // Reads a student file. Refuses, with a message naming the file and the
 // roster untouched, a file that cannot be read or whose length or counts do
 // not match 3158 + 56 * n with n in 0..5000.
@@ -61,6 +64,8 @@ bool writeStudentFile(const std::string& path, const Roster& roster, std::string
 bool rememberStudentFile(const std::string& path, SaveOps* ops = nullptr);
 // The path "base.dat" names, or nullopt when there is no usable base.dat.
 std::optional<std::string> lastStudentFile();
+// The same over the bytes of a base.dat.
+std::optional<std::string> parseLastStudentFile(const uint8_t* bytes, size_t size);
 
 // A new grading run: reset the roster, then load the file "base.dat" names
 // (errors leave the reset roster) or, without "base.dat", the sample roster

@@ -1,0 +1,79 @@
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+#include "base/paths.h"
+#include "gradingfile/gradingrun.h"
+
+namespace tarvel {
+namespace {
+
+// The largest run there can be: 5000 students, 5000 records of 200 answers.
+GradingRun fullRun() {
+    GradingRun run;
+    Roster& roster = run.students.roster;
+    roster.gradesEnabled = roster.classesEnabled = true;
+    roster.grades = {{"2024级", "20241"}};
+    for (int i = 0; i < kMaxStudents; ++i) {
+        roster.students.push_back({std::to_string(202400000 + i), "学生" + std::to_string(i % 100), "20241",
+                                   std::to_string(10 + i % 40)});
+    }
+    run.settings.examName = "期末";
+    run.settings.subjectName = "数学";
+    run.settings.questionCount = 200;
+    static const char* kAnswers[] = {"A", "B", "C", "D", "AB", "BCD", "", "ACD"};
+    run.records.resize(kMaxRecords);
+    for (int i = 0; i < kMaxRecords; ++i) {
+        GradingRecord& r = run.records[i];
+        r.readCount = 1;
+        r.admissionNumber = roster.students[i].admissionNumber;
+        r.name = roster.students[i].name;
+        r.total = float(i % 100);
+        for (int q = 0; q < 200; ++q) r.answers[q] = {kAnswers[(i * 7 + q * 3) % 8], '0', 1.0f};
+    }
+    return run;
+}
+
+struct BenchFolder {
+    std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("tarvel-bench-" + std::to_string(::getpid()));
+    BenchFolder() { setProgramFolder(root.string()); }
+    ~BenchFolder() {
+        setProgramFolder("");
+        std::filesystem::remove_all(root);
+    }
+};
+
+// "保存阅卷原始文件" of a full run that was saved before: encoding, the
+// comparison with the saved bytes, the temporary file, fsync and rename.
+void BM_SaveRawFile(benchmark::State& state) {
+    BenchFolder folder;
+    GradingRun run = fullRun();
+    const std::string path = rawFilePath(run.settings);
+    if (!writeRawFile(run, path).empty()) state.SkipWithError("first save failed");
+    for (auto _ : state) {
+        run.records[1].readCount++;  // an unsaved change, as after a read
+        std::string error = writeRawFile(run, path);
+        if (!error.empty()) state.SkipWithError(error.c_str());
+    }
+}
+BENCHMARK(BM_SaveRawFile)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// "打开阅卷原始文件" of the same run: reading 13 MB and decoding every block.
+void BM_OpenRawFile(benchmark::State& state) {
+    BenchFolder folder;
+    GradingRun saved = fullRun();
+    const std::string path = rawFilePath(saved.settings);
+    if (!writeRawFile(saved, path).empty()) state.SkipWithError("save failed");
+    ScriptedPrompter prompter;
+    GradingRun run;
+    for (auto _ : state) {
+        if (!openRawFile(run, path, prompter)) state.SkipWithError("open failed");
+        benchmark::DoNotOptimize(run.records.back().total);
+    }
+}
+BENCHMARK(BM_OpenRawFile)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace tarvel
