@@ -1,14 +1,11 @@
 #include "demofiles.h"
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
-#include "base/floattext.h"
 #include "grading/examsettings.h"
+#include "tools/grade/arguments.h"
 
 namespace tarvel::demo {
 namespace {
@@ -28,39 +25,16 @@ std::string join(const std::vector<std::string>& parts, char separator) {
     return out;
 }
 
-std::string numberText(const QJsonValue& v) {
-    if (v.isString()) return v.toString().toStdString();
-    return floatToText(float(v.toDouble()));
-}
-
 }  // namespace
 
 std::string loadExam(const std::string& path, const CardTemplate& layout, const std::string& cardName,
                      ExamSettings& out) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return "无法读取 " + path;
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    if (!doc.isObject()) return path + "：" + error.errorString().toStdString();
-    const QJsonObject exam = doc.object();
-
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "无法读取 " + path;
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ExamPage page;
-    page.cardName = cardName;
-    page.examName = exam["name"].toString().toStdString();
-    const std::string subject = exam["subject"].toString().toStdString();
-    for (int i = 0; i < layout.subjectCount && i < kMaxSubjects; ++i) {
-        if (layout.subjects[i].code == subject) page.subjectIndex = i;
-    }
-    page.subjectiveIndex = exam["subjective"].toBool() ? 1 : 0;
-    for (const QJsonValue& s : exam["sections"].toArray()) {
-        const QJsonArray row = s.toArray();
-        page.sections.push_back({numberText(row[0]), numberText(row[1]), numberText(row[2]),
-                                 row[3].toString().toStdString()});
-    }
-    for (const QJsonValue& r : exam["rules"].toArray()) {
-        const QJsonArray row = r.toArray();
-        page.rules.push_back({row[0].toString().toStdString(), row[1].toString().toStdString()});
-    }
+    std::string message;
+    if (!grade::examPageFromJson(json, layout, cardName, page, message)) return path + "：" + message;
     const ExamPageCheck check = ValidateExamPage(page, layout, out);
     return check.ok ? "" : path + "：" + check.message;
 }
