@@ -120,7 +120,9 @@ TEST(DemoGrading, BatchPicturesGiveTheirOutcomesInNameOrder) {
             EXPECT_EQ(a.prompt, c.name + std::to_string(expectedTotal(key, c.answers)) + "分");
         }
         EXPECT_EQ(a.code, kReadAccepted) << a.memo;
-        if (c.kind == "repeat") EXPECT_EQ(a.memo, "该答题卡这次阅卷结果和上次相同，已经阅卷次数：2");
+        if (c.kind == "repeat") {
+            EXPECT_EQ(a.memo, "该答题卡这次阅卷结果和上次相同，已经阅卷次数：2");
+        }
     }
     EXPECT_EQ(station.records().size(), cards.size() - 2);
 }
