@@ -123,6 +123,16 @@ bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const 
 // Pushes one end of a line outward along the straight line through A and B on
 // the binarized frame. Returns false when the walk runs out of the picture.
 bool WalkLineEnd(const Bitmap& binary, const DetectedLine& line, bool leftEnd, IntPoint& end);
+// A point between pixel centres (whole numbers are pixel centres).
+struct PointD {
+    double x = 0;
+    double y = 0;
+};
+// The walked end moved to where the gray profile along the line (on the
+// colour frame) crosses halfway between the line's ink and the paper beyond
+// its end: blur and the fixed threshold leave the walk 1-3 pixels inside a
+// soft end. The walked end itself when the profile shows no clear end.
+PointD RefineLineEnd(const Bitmap& color, const DetectedLine& line, IntPoint end, bool leftEnd);
 // Follows a stroke's edge column by column in direction dir (-1 or +1),
 // staying inside the picture border.
 IntPoint FollowEdge(const Bitmap& binary, IntPoint from, int dir);

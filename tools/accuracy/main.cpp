@@ -62,8 +62,8 @@ struct EndError {
         const std::vector<double>& t = r.truth.ends;
         if (t.size() != 8 || r.details.bestPair < 0) return;
         for (int k = 0; k < 4; ++k) {
-            const double dx = r.details.lineEnds[k].x - t[2 * k];
-            const double dy = r.details.lineEnds[k].y - t[2 * k + 1];
+            const double dx = r.details.preciseEnds[k].x - t[2 * k];
+            const double dy = r.details.preciseEnds[k].y - t[2 * k + 1];
             // Unit vector along the line, pointing outward at this end.
             const int other = k ^ 1;
             double ux = t[2 * k] - t[2 * other];
