@@ -110,11 +110,11 @@ int ChooseBestPair(const std::vector<DetectedLine>& lines, const std::vector<Lin
 // the spacing found.
 double expectedSpacing(const DetectedLine& lower, const CardTemplate& layout);
 double measuredSpacing(const DetectedLine& lower, const DetectedLine& upper);
-// Plausibility of the chosen pair, beyond the choice itself: the lines lie
-// no nearer than half and no farther than one and a half times the expected
-// spacing apart, and each runs straight from A to B. Two strokes a few pixels
-// apart, or strokes that bend round the corners of a box, are no card,
-// however well their lengths and angles agree.
+// Plausibility of the chosen pair, beyond the choice itself: the upper line
+// lies, across the lower one, no nearer than half the expected spacing, and
+// each runs straight from A to B. Two strokes a few pixels apart or end to
+// end, or strokes that bend round the corners of a box, are no card, however
+// well their lengths and angles agree.
 inline constexpr double kSpacingTolerance = 0.5;
 inline constexpr double kStraightnessTolerance = 1.25;
 bool isStraight(const DetectedLine& line);

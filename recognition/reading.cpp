@@ -225,9 +225,11 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
         }
         if (best < 0 || confirmed[q] < 5) continue;
         int mask = 1 << best;
+        // The block's darkest fill is at least the question's, so every
+        // further option that counts is a sizeable share of the chosen one.
         if (multiple[q]) {
             for (int o = 0; o < 4; ++o) {
-                if (marked(o) && f[o] * 100 >= kShareOfDarkest * f[best]) mask |= 1 << o;
+                if (marked(o)) mask |= 1 << o;
             }
         }
         reading.answers[q] = AnswerLetters(mask);

@@ -152,11 +152,17 @@ bool isStraight(const DetectedLine& line) {
 }
 
 bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const CardTemplate& layout) {
-    // Only a lower bound: a line cut off by the picture's edge is short, so
-    // its expected spacing is too small, and such a card must come to its
-    // end walk to be refused as cut off rather than as no card.
-    return measuredSpacing(lower, upper) >= (1 - kSpacingTolerance) * expectedSpacing(lower, layout) &&
-           isStraight(lower) && isStraight(upper);
+    // The upper line must lie at least half the expected spacing away from
+    // the lower one, measured across the lower line: strokes a few pixels
+    // apart and strokes end to end are no card. No upper bound: a line cut
+    // off by the picture's edge is short, so its expected spacing is too
+    // small, and that card must reach its end walk to get its own code.
+    const double dx = lower.pointB.x - lower.pointA.x;
+    const double dy = lower.pointB.y - lower.pointA.y;
+    const double across = std::fabs(dx * (upper.pointA.y - lower.pointA.y) - dy * (upper.pointA.x - lower.pointA.x)) /
+                          std::hypot(dx, dy);
+    return across >= (1 - kSpacingTolerance) * expectedSpacing(lower, layout) && isStraight(lower) &&
+           isStraight(upper);
 }
 
 IntPoint FollowEdge(const Bitmap& binary, IntPoint from, int dir) {

@@ -165,6 +165,11 @@ TEST(PairCheck, LinesMustRunStraightAndLieNearTheExpectedSpacing) {
     // the expected spacing small, and that card must reach its end walk.
     for (int y : {50, 150, 151, 300}) EXPECT_TRUE(pairFitsLayout(lower, lineAt(y, 300), layout)) << y;
     for (int y : {10, 49}) EXPECT_FALSE(pairFitsLayout(lower, lineAt(y, 300), layout)) << y;
+    // End to end: far apart, but along the line rather than across it.
+    DetectedLine following = lineAt(5, 300);
+    following.pointA.x += 320;
+    following.pointB.x += 320;
+    EXPECT_FALSE(pairFitsLayout(lower, following, layout));
 }
 
 Bitmap whiteFrame() { return Bitmap(kFrameWidth, kFrameHeight, 3); }
