@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <random>
 
 #include "recognition/cardread.h"
+#include "recognition/imagefile.h"
 #include "recognition/locationsteps.h"
 #include "recognition/pixelops.h"
 #include "synthetic.h"
@@ -51,8 +54,8 @@ public:
 
 // Location with its retry plus the reading of every field, per frame; the
 // median of the single frames is reported as median_ms.
-void BM_LocateAndRead(benchmark::State& state) {
-    const CardTemplate layout = synthetic::testLayout();
+void locateAndRead(benchmark::State& state, const std::vector<Bitmap>& frames, const CardTemplate& layout,
+                   CardFamily family) {
     const ReadOptions options = fullRead(layout);
     ImageSet images;
     images.create(3);
@@ -63,13 +66,13 @@ void BM_LocateAndRead(benchmark::State& state) {
     size_t next = 0;
     int refused = 0;
     for (auto _ : state) {
-        const Bitmap& frame = normalFrames()[next++ % normalFrames().size()];
+        const Bitmap& frame = frames[next++ % frames.size()];
         const auto start = std::chrono::steady_clock::now();
         images.frame.copyFrom(frame);
         LocationResult result;
-        const int code = ReadCardFrame(images, layout, CardFamily::DY, result, locator);
+        const int code = ReadCardFrame(images, layout, family, result, locator);
         if (code == location::kLocated) {
-            ReadLocatedCard(layout, CardFamily::DY, result, images, prompter, options, reading);
+            ReadLocatedCard(layout, family, result, images, prompter, options, reading);
         } else {
             ++refused;
         }
@@ -79,7 +82,46 @@ void BM_LocateAndRead(benchmark::State& state) {
     state.counters["median_ms"] = times[times.size() / 2];
     state.counters["refused"] = refused;
 }
+
+void BM_LocateAndRead(benchmark::State& state) {
+    locateAndRead(state, normalFrames(), synthetic::testLayout(), CardFamily::DY);
+}
 BENCHMARK(BM_LocateAndRead)->Unit(benchmark::kMillisecond);
+
+// The same over simulated camera photos of the 85-question card: the frames
+// of a corpus folder (cardtool corpus ... --sets normal) named by
+// TARVEL_BENCH_CORPUS, with the layouts of the folder TARVEL_BENCH_LAYOUTS
+// (the built 模板文件/).
+void BM_LocateAndReadCorpus(benchmark::State& state) {
+    const char* folder = std::getenv("TARVEL_BENCH_CORPUS");
+    const char* layouts = std::getenv("TARVEL_BENCH_LAYOUTS");
+    const std::string name = "DY标准85题自动AB卷.dat";
+    static std::vector<Bitmap> frames;
+    static CardTemplate layout;
+    std::string message;
+    if (frames.empty() && folder && layouts) {
+        if (!readTemplateFile(std::string(layouts) + "/" + name, name, layout, message)) {
+            state.SkipWithError(message.c_str());
+            return;
+        }
+        std::ifstream truth(std::string(folder) + "/truth.jsonl");
+        std::string line;
+        while (std::getline(truth, line) && frames.size() < 40) {
+            if (line.find(name) == std::string::npos) continue;
+            const size_t at = line.find("\"file\": \"") + 9;
+            Bitmap frame;
+            if (readImageFile(std::string(folder) + "/" + line.substr(at, line.find('"', at) - at), frame, message)) {
+                frames.push_back(std::move(frame));
+            }
+        }
+    }
+    if (frames.empty()) {
+        state.SkipWithError("TARVEL_BENCH_CORPUS names no corpus folder with frames of the 85-question card");
+        return;
+    }
+    locateAndRead(state, frames, layout, CardFamily::DY);
+}
+BENCHMARK(BM_LocateAndReadCorpus)->Unit(benchmark::kMillisecond);
 
 // The steps, each on the state the step before leaves.
 struct Stages {

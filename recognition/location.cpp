@@ -51,7 +51,7 @@ int CardLocator::findLines(const Bitmap& frame) {
     return location::kLocated;
 }
 
-int CardLocator::walkEnds(const Bitmap& binary) {
+int CardLocator::walkEnds(const Bitmap& binary, const Bitmap& color) {
     const LinePair& pair = details_.pairs[details_.bestPair];
     const DetectedLine& lower = details_.lines[pair.lower];
     const DetectedLine& upper = details_.lines[pair.upper];
@@ -60,6 +60,9 @@ int CardLocator::walkEnds(const Bitmap& binary) {
     if (!WalkLineEnd(binary, lower, false, ends[1])) return location::kLowerRightOut;
     if (!WalkLineEnd(binary, upper, true, ends[2])) return location::kUpperLeftOut;
     if (!WalkLineEnd(binary, upper, false, ends[3])) return location::kUpperRightOut;
+    for (int k = 0; k < 4; ++k) {
+        details_.preciseEnds[k] = RefineLineEnd(color, k < 2 ? lower : upper, ends[k], k % 2 == 0);
+    }
     return location::kLocated;
 }
 
@@ -106,6 +109,7 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
     details_.bestPair = -1;
     details_.theta = 0;
     details_.lineEnds = {};
+    details_.preciseEnds = {};
     details_.visible = {};
     details_.thinningIterations = 0;
 
@@ -121,11 +125,11 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
     }
     details_.theta = details_.lines[best.lower].angle;
 
-    if (int code = walkEnds(images.binary)) return code;
+    if (int code = walkEnds(images.binary, images.color)) return code;
 
     const CanvasRotation rotation(details_.theta);
     RotateIntoCanvas(images.color, rotation, images.rotation);
-    for (int k = 0; k < 4; ++k) r.P[k] = rotation.toCanvas(details_.lineEnds[k].x, details_.lineEnds[k].y);
+    for (int k = 0; k < 4; ++k) r.P[k] = rotation.toCanvas(details_.preciseEnds[k].x, details_.preciseEnds[k].y);
 
     r.scale = (r.P[1].x - r.P[0].x) / layout.lowerLineLength;
     r.cellW = r.scale * layout.cellWidth;
@@ -139,8 +143,12 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
     Projective forward;
     if (!SolveProjective(r.Q, r.P, forward)) return location::kNoFittingPair;
     WarpIntoCard(images.rotation, forward, images.normalized);
+    // The corners are pixel centres, the cell grid's origin an edge between
+    // pixels, and the warp's truncation moves the card's content by another
+    // half pixel: both are made good by one pixel, upward as well as to the
+    // right.
     r.originX = r.Q[2].x + layout.originOffsetX * r.scale + 1.0f;
-    r.originY = static_cast<float>(r.Q[2].y);
+    r.originY = static_cast<float>(r.Q[2].y) + 1.0f;
     images.rotation.copyFrom(images.normalized);
 
     return checkFieldOfView(images, layout, family, r, rotation);

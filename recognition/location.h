@@ -46,7 +46,8 @@ struct LocationDetails {
     std::vector<LinePair> pairs;
     int bestPair = -1;       // index into pairs
     double theta = 0;        // angle of the lower line
-    std::array<IntPoint, 4> lineEnds{};  // L1..L4 in frame coordinates
+    std::array<IntPoint, 4> lineEnds{};  // L1..L4 in frame coordinates, as walked
+    std::array<PointD, 4> preciseEnds{};  // the same, refined on the gray frame
     std::array<IntPoint, 4> visible{};   // the frame's outline on the normalized card
     int thinningIterations = 0;
 };
@@ -65,7 +66,7 @@ public:
 
 private:
     int findLines(const Bitmap& frame);
-    int walkEnds(const Bitmap& binary);
+    int walkEnds(const Bitmap& binary, const Bitmap& color);
     int checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
                          const CanvasRotation& rotation);
 

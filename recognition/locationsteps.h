@@ -110,11 +110,11 @@ int ChooseBestPair(const std::vector<DetectedLine>& lines, const std::vector<Lin
 // the spacing found.
 double expectedSpacing(const DetectedLine& lower, const CardTemplate& layout);
 double measuredSpacing(const DetectedLine& lower, const DetectedLine& upper);
-// Plausibility of the chosen pair, beyond the choice itself: the lines lie
-// no nearer than half and no farther than one and a half times the expected
-// spacing apart, and each runs straight from A to B. Two strokes a few pixels
-// apart, or strokes that bend round the corners of a box, are no card,
-// however well their lengths and angles agree.
+// Plausibility of the chosen pair, beyond the choice itself: the upper line
+// lies, across the lower one, no nearer than half the expected spacing, and
+// each runs straight from A to B. Two strokes a few pixels apart or end to
+// end, or strokes that bend round the corners of a box, are no card, however
+// well their lengths and angles agree.
 inline constexpr double kSpacingTolerance = 0.5;
 inline constexpr double kStraightnessTolerance = 1.25;
 bool isStraight(const DetectedLine& line);
@@ -123,6 +123,16 @@ bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const 
 // Pushes one end of a line outward along the straight line through A and B on
 // the binarized frame. Returns false when the walk runs out of the picture.
 bool WalkLineEnd(const Bitmap& binary, const DetectedLine& line, bool leftEnd, IntPoint& end);
+// A point between pixel centres (whole numbers are pixel centres).
+struct PointD {
+    double x = 0;
+    double y = 0;
+};
+// The walked end moved to where the gray profile along the line (on the
+// colour frame) crosses halfway between the line's ink and the paper beyond
+// its end: blur and the fixed threshold leave the walk 1-3 pixels inside a
+// soft end. The walked end itself when the profile shows no clear end.
+PointD RefineLineEnd(const Bitmap& color, const DetectedLine& line, IntPoint end, bool leftEnd);
 // Follows a stroke's edge column by column in direction dir (-1 or +1),
 // staying inside the picture border.
 IntPoint FollowEdge(const Bitmap& binary, IntPoint from, int dir);

@@ -137,8 +137,14 @@ MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
     Sample s;
     const float cw = place_.cellW;
     const float ch = place_.cellH;
-    for (int row = static_cast<int>(cell.y - ch + 2); row < cell.y; ++row) {
-        for (int col = static_cast<int>(cell.x); col < cell.x + cw; ++col) {
+    // Only the inner part of a cell: the windows of neighbouring cells touch,
+    // and a mark that runs over its cell's edge must not fill its neighbour.
+    // The two bottom rows, where the bubble is printed, stay unsampled.
+    const float mx = kCellMargin * cw;
+    const float my = kCellMargin * ch;
+    const float bottom = std::max(cell.y - ch + 2, cell.y - ch + my);
+    for (int row = static_cast<int>(bottom); row < cell.y - my; ++row) {
+        for (int col = static_cast<int>(cell.x + mx); col < cell.x + cw - mx; ++col) {
             ++s.count;
             s.dark += blackAt(normalized_, col, row);
             s.confirmed += blackAt(confirmation_, col, row);
@@ -189,24 +195,41 @@ bool MarkReader::ReadSubjectiveScore(CardReading& reading) {
 void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
                              const std::array<bool, kMaxQuestions>& multiple) {
     const int n = std::clamp(questionCount, 0, kMaxQuestions);
+    const int printed = std::min(n, cells_.questionCount);
+    std::array<std::array<int, 4>, kMaxQuestions> fills{};
+    std::array<int, kMaxQuestions> confirmed{};
+    for (int q = 0; q < printed; ++q) {
+        for (int o = 0; o < 4; ++o) {
+            Sample s = sampleCell(cells_.options[q][o]);
+            fills[q][o] = s.fill();
+            confirmed[q] += s.confirmed;
+        }
+    }
     for (int q = 0; q < n; ++q) {
         reading.answers[q].clear();
         // Questions the layout does not print read as unmarked.
-        if (q >= cells_.questionCount) continue;
-        int fills[4];
-        int confirmed = 0;
+        if (q >= printed) continue;
+        // A cell is a mark only beside real marks: a pencil fill runs dark
+        // over nearly all of a cell's inner part, while what spills over from
+        // a neighbour (in this question or the next) fills little of it.
+        const int first = q / 5 * 5;
+        int blockDarkest = 0;
+        for (int k = first; k < std::min(printed, first + 5); ++k) {
+            for (int o = 0; o < 4; ++o) blockDarkest = std::max(blockDarkest, fills[k][o]);
+        }
+        const std::array<int, 4>& f = fills[q];
+        auto marked = [&](int o) { return f[o] > 10 && f[o] * 100 >= kShareOfDarkest * blockDarkest; };
         int best = -1;
         for (int o = 0; o < 4; ++o) {
-            Sample s = sampleCell(cells_.options[q][o]);
-            fills[o] = s.fill();
-            confirmed += s.confirmed;
-            if (fills[o] > 10 && (best < 0 || fills[o] > fills[best])) best = o;
+            if (marked(o) && (best < 0 || f[o] > f[best])) best = o;
         }
-        if (best < 0 || confirmed < 5) continue;
+        if (best < 0 || confirmed[q] < 5) continue;
         int mask = 1 << best;
+        // The block's darkest fill is at least the question's, so every
+        // further option that counts is a sizeable share of the chosen one.
         if (multiple[q]) {
             for (int o = 0; o < 4; ++o) {
-                if (fills[o] > 10) mask |= 1 << o;
+                if (marked(o)) mask |= 1 << o;
             }
         }
         reading.answers[q] = AnswerLetters(mask);

@@ -31,6 +31,13 @@ const char* AnswerLetters(int mask);
 
 inline constexpr const char* kNoPaperFlagMessage = "AB卷标识未选";
 
+// Share of a cell's width and height left unsampled on each side.
+inline constexpr float kCellMargin = 0.15f;
+// An answer cell counts as marked only when its fill is at least this
+// percentage of the darkest fill in its block of five questions (so also of
+// its own question's darkest option).
+inline constexpr int kShareOfDarkest = 30;
+
 class MarkReader {
 public:
     // normalized: the rectified card; confirmation: its copy (the rotation

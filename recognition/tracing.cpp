@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "recognition/locationsteps.h"
+#include "recognition/pixelops.h"
 
 namespace tarvel {
 namespace {
@@ -151,8 +152,16 @@ bool isStraight(const DetectedLine& line) {
 }
 
 bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const CardTemplate& layout) {
-    const double expected = expectedSpacing(lower, layout);
-    return std::fabs(expected - measuredSpacing(lower, upper)) <= kSpacingTolerance * expected && isStraight(lower) &&
+    // The upper line must lie at least half the expected spacing away from
+    // the lower one, measured across the lower line: strokes a few pixels
+    // apart and strokes end to end are no card. No upper bound: a line cut
+    // off by the picture's edge is short, so its expected spacing is too
+    // small, and that card must reach its end walk to get its own code.
+    const double dx = lower.pointB.x - lower.pointA.x;
+    const double dy = lower.pointB.y - lower.pointA.y;
+    const double across = std::fabs(dx * (upper.pointA.y - lower.pointA.y) - dy * (upper.pointA.x - lower.pointA.x)) /
+                          std::hypot(dx, dy);
+    return across >= (1 - kSpacingTolerance) * expectedSpacing(lower, layout) && isStraight(lower) &&
            isStraight(upper);
 }
 
@@ -210,6 +219,65 @@ bool WalkLineEnd(const Bitmap& binary, const DetectedLine& line, bool leftEnd, I
         }
     }
     return true;
+}
+
+PointD RefineLineEnd(const Bitmap& color, const DetectedLine& line, IntPoint end, bool leftEnd) {
+    const PointD walked{static_cast<double>(end.x), static_cast<double>(end.y)};
+    const double dx = line.pointB.x - line.pointA.x;
+    const double dy = line.pointB.y - line.pointA.y;
+    const double n = std::hypot(dx, dy);
+    if (dx == 0 || n == 0) return walked;
+    // The walked end on the straight line; an end the edge follow moved off
+    // that line keeps its walked place.
+    const double onLine = line.pointA.y + dy * (end.x - line.pointA.x) / dx;
+    if (std::fabs(onLine - end.y) > 1.5) return walked;
+    const double dir = leftEnd ? -1 : 1;
+    const double ux = dir * dx / n, uy = dir * dy / n;  // outward along the line
+    const double nx = -uy, ny = ux;                     // across it
+
+    // Gray at a point between pixel centres (bilinear); -1 outside the picture.
+    auto gray = [&](double x, double y) {
+        const int x0 = static_cast<int>(std::floor(x));
+        const int y0 = static_cast<int>(std::floor(y));
+        if (x0 < 0 || y0 < 0 || x0 + 1 >= color.width() || y0 + 1 >= color.height()) return -1.0;
+        const double fx = x - x0, fy = y - y0;
+        const double g00 = grayOfPixel(color.pixel(x0, y0)), g10 = grayOfPixel(color.pixel(x0 + 1, y0));
+        const double g01 = grayOfPixel(color.pixel(x0, y0 + 1)), g11 = grayOfPixel(color.pixel(x0 + 1, y0 + 1));
+        return (g00 * (1 - fx) + g10 * fx) * (1 - fy) + (g01 * (1 - fx) + g11 * fx) * fy;
+    };
+    // Profile along the line, each sample the darkest across it, so that a
+    // centre line a pixel off the stroke's middle still sees its ink.
+    constexpr double kStep = 0.25;
+    constexpr int kFirst = -32, kLast = 32;  // -8 .. +8 pixels
+    double profile[kLast - kFirst + 1];
+    for (int i = kFirst; i <= kLast; ++i) {
+        const double t = i * kStep;
+        double darkest = 256;
+        for (int k = -3; k <= 3; ++k) {
+            const double g = gray(end.x + t * ux + 0.5 * k * nx, onLine + t * uy + 0.5 * k * ny);
+            if (g < 0) return walked;
+            darkest = std::min(darkest, g);
+        }
+        profile[i - kFirst] = darkest;
+    }
+    auto at = [&](int i) { return profile[i - kFirst]; };
+    // Ink well inside the line, paper just beyond its end (not farther: the
+    // orientation mark may follow the upper line a few pixels on).
+    double ink = 0;
+    for (int i = -32; i <= -16; ++i) ink += at(i);
+    ink /= 17;
+    double paper = 0;
+    for (int i = 10; i <= 24; ++i) paper = std::max(paper, at(i));
+    if (paper - ink < 40) return walked;
+    const double half = (ink + paper) / 2;
+    for (int i = -16; i <= 16; ++i) {
+        if (at(i) < half) continue;
+        if (i == -16) return walked;  // the line is lighter than half inside the walked end
+        const double g0 = at(i - 1), g1 = at(i);
+        const double t = (i - 1 + (half - g0) / (g1 - g0)) * kStep;
+        return {end.x + t * ux, onLine + t * uy};
+    }
+    return walked;
 }
 
 }  // namespace tarvel

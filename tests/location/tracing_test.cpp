@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "recognition/locationsteps.h"
+#include "recognition/pixelops.h"
 
 namespace tarvel {
 namespace {
@@ -160,8 +161,15 @@ TEST(PairCheck, LinesMustRunStraightAndLieNearTheExpectedSpacing) {
     layout.lowerLineLength = 300;
     layout.lineSpacing = 100;  // 300 pixels long: 100 apart expected
     const DetectedLine lower = lineAt(0, 300);
-    for (int y : {50, 150}) EXPECT_TRUE(pairFitsLayout(lower, lineAt(y, 300), layout)) << y;
-    for (int y : {10, 49, 151}) EXPECT_FALSE(pairFitsLayout(lower, lineAt(y, 300), layout)) << y;
+    // Only too near is refused: a line cut off by the picture's edge makes
+    // the expected spacing small, and that card must reach its end walk.
+    for (int y : {50, 150, 151, 300}) EXPECT_TRUE(pairFitsLayout(lower, lineAt(y, 300), layout)) << y;
+    for (int y : {10, 49}) EXPECT_FALSE(pairFitsLayout(lower, lineAt(y, 300), layout)) << y;
+    // End to end: far apart, but along the line rather than across it.
+    DetectedLine following = lineAt(5, 300);
+    following.pointA.x += 320;
+    following.pointB.x += 320;
+    EXPECT_FALSE(pairFitsLayout(lower, following, layout));
 }
 
 Bitmap whiteFrame() { return Bitmap(kFrameWidth, kFrameHeight, 3); }
@@ -228,6 +236,101 @@ TEST(EndWalk, EdgeFollowStopsAtThePictureBorder) {
     Bitmap flat = whiteFrame();
     blackRect(flat, 0, 10, 100, 10);
     EXPECT_EQ(FollowEdge(flat, {50, 10}, -1), (IntPoint{1, 10}));
+}
+
+}  // namespace
+}  // namespace tarvel
+
+namespace tarvel {
+namespace {
+
+// A printed line three pixels thick photographed out of focus: its gray at
+// every pixel centre from the exact coverage of the blurred stroke. Ends in
+// pixel units (pixel centres at whole numbers).
+struct BlurredLine {
+    double x0, y0, length, angle, sigma;
+    Bitmap color{640, 480, 3};
+    Bitmap binary{640, 480, 3};
+
+    BlurredLine(double x0_, double y0_, double length_, double angle_, double sigma_)
+        : x0(x0_), y0(y0_), length(length_), angle(angle_), sigma(sigma_) {
+        auto phi = [&](double t) { return 0.5 * std::erfc(-t / (sigma * std::sqrt(2.0))); };
+        const double c = std::cos(angle), s = std::sin(angle);
+        for (int y = 0; y < 480; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                const double u = (x - x0) * c + (y - y0) * s, v = -(x - x0) * s + (y - y0) * c;
+                const bool near = std::fabs(v) < 8 && u > -8 && u < length + 8;
+                const double cover = near ? (phi(u) - phi(u - length)) * (phi(v + 1.5) - phi(v - 1.5)) : 0;
+                const auto g = static_cast<uint8_t>(205 - 180 * cover + 0.5);
+                color.setPixel(x, y, g, g, g);
+                binary.setPixel(x, y, g, g, g);
+            }
+        }
+        BinarizeFixed(binary, 100);
+    }
+    PointD end(bool left) const {
+        return left ? PointD{x0, y0} : PointD{x0 + length * std::cos(angle), y0 + length * std::sin(angle)};
+    }
+    DetectedLine traced() const {
+        auto at = [&](double u) {
+            return IntPoint{static_cast<int>(std::lround(x0 + u * std::cos(angle))),
+                            static_cast<int>(std::lround(y0 + u * std::sin(angle)))};
+        };
+        DetectedLine l;
+        l.pointA = at(15);
+        l.pointB = at(length - 15);
+        return l;
+    }
+};
+
+TEST(LineEnds, BlurredEndsAreMeasuredToHalfAPixel) {
+    // Along-line error of the walked and of the refined ends.
+    double worstWalked = 0, worstRefined = 0;
+    for (double sigma : {0.7, 1.5}) {
+        for (double angle : {0.0, 0.06, -0.09}) {
+            for (double start : {100.0, 100.3, 100.7}) {
+                const BlurredLine line(start, 200.4, 380.6, angle, sigma);
+                const DetectedLine traced = line.traced();
+                for (bool left : {true, false}) {
+                    IntPoint walked;
+                    ASSERT_TRUE(WalkLineEnd(line.binary, traced, left, walked));
+                    const PointD refined = RefineLineEnd(line.color, traced, walked, left);
+                    const PointD truth = line.end(left);
+                    const double dir = left ? -1 : 1;
+                    auto along = [&](double x, double y) {
+                        return dir * ((x - truth.x) * std::cos(angle) + (y - truth.y) * std::sin(angle));
+                    };
+                    worstWalked = std::min(worstWalked, along(walked.x, walked.y));
+                    const double error = along(refined.x, refined.y);
+                    worstRefined = std::max(worstRefined, std::fabs(error));
+                    EXPECT_LT(std::fabs(error), 0.5) << "sigma " << sigma << " angle " << angle << " start " << start
+                                                     << (left ? " left" : " right");
+                }
+            }
+        }
+    }
+    EXPECT_LT(worstWalked, -1.0) << "the walk alone stops inside soft ends";
+    EXPECT_LT(worstRefined, 0.5);
+}
+
+TEST(LineEnds, WithoutAClearEndTheWalkedEndStays) {
+    // A line so faint against its paper that no halfway level is trustworthy.
+    Bitmap color(640, 480, 3);
+    Bitmap binary(640, 480, 3);
+    for (int x = 100; x < 500; ++x) {
+        for (int y = 199; y <= 201; ++y) {
+            color.setPixel(x, y, 230, 230, 230);
+            binary.setPixel(x, y, 0, 0, 0);
+        }
+    }
+    DetectedLine l;
+    l.pointA = {115, 200};
+    l.pointB = {485, 200};
+    IntPoint walked;
+    ASSERT_TRUE(WalkLineEnd(binary, l, false, walked));
+    const PointD refined = RefineLineEnd(color, l, walked, false);
+    EXPECT_EQ(refined.x, walked.x);
+    EXPECT_EQ(refined.y, walked.y);
 }
 
 }  // namespace

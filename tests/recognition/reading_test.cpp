@@ -80,16 +80,16 @@ TEST(MarkReading, DarkestCellWinsAndTiesGoToTheUpperCell) {
 TEST(MarkReading, TenPercentIsNotAMarkElevenIs) {
     SampleCard card(sampleLayout(1));
     CardCells cells = cellsOf(card);
-    // A sampled cell is 20 x 12 = 240 pixels: 24 dark pixels are 10 %, 27 are 11 %.
+    // A cell's inner part (15 % in from each side, the bottom two rows left
+    // out) is 14 x 10 = 140 pixels: 14 dark pixels are 10 %, 16 are 11 %.
     auto darken = [&](const CellPos& c, int pixels) {
-        int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
+        int x = static_cast<int>(c.x) + 3, y = static_cast<int>(c.y) - 3;
         for (int i = 0; i < pixels; ++i) {
-            for (Bitmap* b : {&card.normalized, &card.confirmation}) b->setPixel(x + i % 20, y - 1 - i / 20, 40, 40, 40);
+            for (Bitmap* b : {&card.normalized, &card.confirmation}) b->setPixel(x + i % 14, y - i / 14, 40, 40, 40);
         }
     };
-    darken(cells.options[0][1], 24);
-    darken(cells.options[1][2], 27);
-    card.markAnswer(2, "A");  // gives each block a real mark, as on any answered card
+    darken(cells.options[0][1], 14);
+    darken(cells.options[1][2], 16);
     ScriptedPrompter prompter;
     CardReading r = readCard(card, prompter);
     EXPECT_EQ(r.answers[0], "");
@@ -274,4 +274,40 @@ TEST(ReferenceOutline, GrayLevelFollowsTheCardFamily) {
     EXPECT_EQ(referenceOutlineGray(CardFamily::Other, 150), 0);
     EXPECT_EQ(referenceOutlineGray(CardFamily::DY, 60), 0) << "below zero is drawn black";
     EXPECT_EQ(referenceOutlineGray(CardFamily::JD, 100), 0);
+}
+
+// Careless pencil work: spills into the neighbouring cells are not marks, a
+// light but real second mark of a multiple-choice answer is.
+TEST(MarkReading, ANeighboursSpillIsNotAMarkALightSecondMarkIs) {
+    SampleCard card(sampleLayout(1));
+    CardCells cells = cellsOf(card);
+    // Options run across (cells 20 wide), questions down (14 high).
+    auto paint = [&](int x0, int y0, int x1, int y1, uint8_t gray) {
+        fillRect(card.normalized, x0, y0, x1, y1, gray);
+        fillRect(card.confirmation, x0, y0, x1, y1, gray);
+    };
+    auto whole = [&](const CellPos& c) {
+        const int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
+        paint(x + 2, y - 12, x + 17, y - 1, sample::kPencil);
+        return IntPoint{x, y};
+    };
+    // Question 1: A filled and running a fifth of a cell on into B.
+    IntPoint a = whole(cells.options[0][0]);
+    paint(a.x + 18, a.y - 12, a.x + 23, a.y - 1, sample::kPencil);
+    // Question 2: C filled and running a fifth of a cell down into question 3's C.
+    IntPoint c = whole(cells.options[1][2]);
+    paint(c.x + 2, c.y - 17, c.x + 17, c.y - 12, sample::kPencil);
+    // Question 4: A dark, C light and a little smaller, both meant.
+    whole(cells.options[3][0]);
+    const IntPoint light{static_cast<int>(cells.options[3][2].x), static_cast<int>(cells.options[3][2].y)};
+    paint(light.x + 4, light.y - 11, light.x + 15, light.y - 3, 125);
+
+    std::array<bool, kMaxQuestions> multiple{};
+    for (int q = 0; q < 5; ++q) multiple[q] = true;
+    ScriptedPrompter prompter;
+    CardReading r = readCard(card, prompter, multiple);
+    EXPECT_EQ(r.answers[0], "A");
+    EXPECT_EQ(r.answers[1], "C");
+    EXPECT_EQ(r.answers[2], "") << "a spill into a blank question";
+    EXPECT_EQ(r.answers[3], "AC");
 }

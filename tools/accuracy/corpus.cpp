@@ -42,6 +42,7 @@ private:
         }
         if (key == "answers") return array(t.answers);
         if (key == "multiple") return array(t.multiple);
+        if (key == "ends") return array(t.ends);
         return skipValue();
     }
 
@@ -95,6 +96,15 @@ private:
         out = std::atoi(s_.substr(start, pos_ - start).c_str());
         return true;
     }
+    bool number(double& out) {
+        skipSpace();
+        const char* begin = s_.c_str() + pos_;
+        char* end = nullptr;
+        out = std::strtod(begin, &end);
+        if (end == begin) return false;
+        pos_ += static_cast<size_t>(end - begin);
+        return true;
+    }
     template <typename T>
     bool array(std::vector<T>& out) {
         out.clear();
@@ -104,6 +114,8 @@ private:
             T item{};
             if constexpr (std::is_same_v<T, int>) {
                 if (!integer(item)) return false;
+            } else if constexpr (std::is_same_v<T, double>) {
+                if (!number(item)) return false;
             } else {
                 if (!string(item)) return false;
             }
@@ -113,13 +125,13 @@ private:
     }
     bool skipValue() {
         std::string ignored;
-        int number;
+        double number;
         std::vector<std::string> strings;
-        std::vector<int> numbers;
+        std::vector<double> numbers;
         const size_t at = pos_;
         if (null() || string(ignored)) return true;
         pos_ = at;
-        if (integer(number)) return true;
+        if (this->number(number)) return true;
         pos_ = at;
         if (array(strings)) return true;
         pos_ = at;

@@ -21,6 +21,9 @@ struct Truth {
     std::string score;
     std::vector<std::string> answers;
     std::vector<int> multiple;  // question numbers from 1
+    // True detection-line ends L1..L4 as x, y pairs in picture pixel units;
+    // empty when the corpus does not give them.
+    std::vector<double> ends;
 };
 
 // One line of truth.jsonl; false with a message when it does not parse.

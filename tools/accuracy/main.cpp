@@ -3,6 +3,7 @@
 // wrong field (silent errors), refused although readable, or refused with
 // another code than expected; with --details every such frame and what the
 // location measured, with --dump the frames and their rectified cards.
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -45,7 +46,45 @@ void printDetails(const std::string& set, const FrameResult& r) {
     std::printf("    线 %zu 对 %zu θ=%.4f 端点 L1(%d,%d) L2(%d,%d) L3(%d,%d) L4(%d,%d)\n", d.lines.size(), d.pairs.size(),
                 d.theta, d.lineEnds[0].x, d.lineEnds[0].y, d.lineEnds[1].x, d.lineEnds[1].y, d.lineEnds[2].x,
                 d.lineEnds[2].y, d.lineEnds[3].x, d.lineEnds[3].y);
+    if (r.truth.ends.size() == 8) {
+        const std::vector<double>& e = r.truth.ends;
+        std::printf("    真实端点 L1(%.1f,%.1f) L2(%.1f,%.1f) L3(%.1f,%.1f) L4(%.1f,%.1f)\n", e[0], e[1], e[2], e[3], e[4],
+                    e[5], e[6], e[7]);
+    }
 }
+
+// How far the measured line ends lie from the true ones, along the line
+// (outward positive: a short measurement is negative) and across it.
+struct EndError {
+    int ends = 0;
+    double along = 0, alongAbs = 0, worstAlong = 0, across = 0, acrossAbs = 0;
+    void add(const FrameResult& r) {
+        const std::vector<double>& t = r.truth.ends;
+        if (t.size() != 8 || r.details.bestPair < 0) return;
+        for (int k = 0; k < 4; ++k) {
+            const double dx = r.details.preciseEnds[k].x - t[2 * k];
+            const double dy = r.details.preciseEnds[k].y - t[2 * k + 1];
+            // Unit vector along the line, pointing outward at this end.
+            const int other = k ^ 1;
+            double ux = t[2 * k] - t[2 * other];
+            double uy = t[2 * k + 1] - t[2 * other + 1];
+            const double n = std::hypot(ux, uy);
+            if (n == 0) continue;
+            ux /= n;
+            uy /= n;
+            const double a = dx * ux + dy * uy;
+            ++ends;
+            along += a;
+            alongAbs += std::fabs(a);
+            if (std::fabs(a) > std::fabs(worstAlong)) worstAlong = a;
+            // Across: positive to the left of the outward direction; both
+            // ends of a line are told in the same sense (upward on the card).
+            const double c = (-dx * uy + dy * ux) * (k % 2 == 0 ? -1 : 1);
+            across += c;
+            acrossAbs += std::fabs(c);
+        }
+    }
+};
 
 int usage() {
     std::cerr << "用法：tarvel-accuracy [--layouts 模板文件夹] [--details] [--dump 文件夹] 语料集文件夹...\n";
@@ -79,6 +118,7 @@ int main(int argc, char** argv) {
     CorpusReader reader(layouts);
     std::map<std::pair<std::string, std::string>, Tally> table;
     Tally total;
+    EndError endError;
     for (const std::string& folder : sets) {
         const std::string set = std::filesystem::path(folder).filename().string();
         std::vector<Truth> truths;
@@ -95,6 +135,7 @@ int main(int argc, char** argv) {
             }
             table[{set, truth.layout}].add(r.verdict);
             total.add(r.verdict);
+            if (r.truth.code == 0 && r.code == location::kLocated) endError.add(r);
             if (r.verdict == Verdict::Right) continue;
             if (details) printDetails(set, r);
             if (!dump.empty()) {
@@ -112,5 +153,11 @@ int main(int argc, char** argv) {
     }
     std::printf("%-8s %-28s %6d %6d %8d %6d %8d\n", "合计", "", total.frames, total.right, total.silent, total.refused,
                 total.wrongCode);
+    if (endError.ends > 0) {
+        const double n = endError.ends;
+        std::printf("检测线端点（%d 个）：沿线平均 %+.2f 像素，平均绝对 %.2f，最大 %+.2f；横向（向上为正）平均 %+.2f，平均绝对 %.2f\n",
+                    endError.ends, endError.along / n, endError.alongAbs / n, endError.worstAlong, endError.across / n,
+                    endError.acrossAbs / n);
+    }
     return 0;
 }

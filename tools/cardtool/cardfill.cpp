@@ -82,9 +82,28 @@ private:
         const double low = 0.17 + fh / 2;
         const double high = std::max(low, 1.05 - fh / 2);
         const double cy = c.y - c.h + rng_.uniform(low, high) * c.h;
+        double left = cx - w / 2, right = cx + w / 2, bottom = cy - h / 2, top = cy + h / 2;
+        if (style_.bleedShare > 0 && rng_.chance(style_.bleedShare)) {
+            // One side runs on past where a careful fill ends, up to a fifth
+            // of a cell into the neighbour.
+            const double past = rng_.uniform(style_.bleedLow, style_.bleedHigh);
+            switch (rng_.integer(0, 3)) {
+                case 0: right += c.w * past; break;
+                case 1: left -= c.w * past; break;
+                case 2: top += c.h * past; break;
+                default: bottom -= c.h * past; break;
+            }
+        } else if (style_.offCentreShare > 0 && rng_.chance(style_.offCentreShare)) {
+            const double shift = rng_.chance(0.5) ? 0.25 : -0.25;
+            if (rng_.chance(0.5)) {
+                left += shift * c.w, right += shift * c.w;
+            } else {
+                bottom += shift * c.h, top += shift * c.h;
+            }
+        }
         QPainterPath shape;
-        const double r = 0.25 * std::min(w, h);
-        shape.addRoundedRect(QRectF(dev(cx - w / 2, cy + h / 2), QSizeF(w, h)), r, r);
+        const double r = 0.25 * std::min(right - left, top - bottom);
+        shape.addRoundedRect(QRectF(dev(left, top), QSizeF(right - left, top - bottom)), r, r);
         p_.setPen(Qt::NoPen);
         p_.setBrush(QColor(core, core, core));
         p_.drawPath(shape);
@@ -100,17 +119,18 @@ private:
             QPen pen(QColor(g, g, g, rng_.integer(90, 200)), stroke * rng_.uniform(0.6, 1.4));
             pen.setCapStyle(Qt::RoundCap);
             p_.setPen(pen);
-            const double yy = cy - h / 2 + rng_.uniform() * h;
-            p_.drawLine(dev(cx - w / 2 - 2, yy - slope * (w / 2 + 2)), dev(cx + w / 2 + 2, yy + slope * (w / 2 + 2)));
+            const double yy = bottom + rng_.uniform() * (top - bottom);
+            const double half = (right - left) / 2 + 2;
+            p_.drawLine(dev(left - 2, yy - slope * half), dev(right + 2, yy + slope * half));
         }
         // Paper grain: small light specks.
-        const int specks = static_cast<int>(w * h / std::max(1.0, stroke * stroke) * 0.05);
+        const int specks = static_cast<int>((right - left) * (top - bottom) / std::max(1.0, stroke * stroke) * 0.05);
         for (int i = 0; i < specks; ++i) {
             const int g = std::clamp(core + rng_.integer(40, 110), 0, 255);
             p_.setPen(Qt::NoPen);
             p_.setBrush(QColor(g, g, g, 160));
             const double s = stroke * rng_.uniform(0.3, 0.8);
-            p_.drawEllipse(dev(cx + rng_.uniform(-0.5, 0.5) * w, cy + rng_.uniform(-0.5, 0.5) * h), s, s);
+            p_.drawEllipse(dev(left + rng_.uniform() * (right - left), bottom + rng_.uniform() * (top - bottom)), s, s);
         }
         p_.restore();
     }

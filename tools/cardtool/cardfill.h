@@ -28,6 +28,13 @@ struct MarkStyle {
     double faintShare = 0;     // share of answer marks drawn faint (gray 100-130)
     int smudges = 0;           // erased marks left in unmarked option cells
     int strayDots = 0;         // pencil dots outside the bubbles
+    // Careless fills: a share of marks runs on past a careful fill's edge
+    // (by bleedLow..bleedHigh of a cell, into the neighbour), another sits a
+    // quarter cell off centre. Both are what a hurried student leaves.
+    double bleedShare = 0;
+    double bleedLow = 0.10;
+    double bleedHigh = 0.25;
+    double offCentreShare = 0;
 };
 
 // The paper flag a reader must find: fixed by abMode 1 and 2.

@@ -319,7 +319,7 @@ int cmdDocs(const Args& a) {
 }
 
 int cmdCorpus(const Args& a) {
-    if (!a.has("out")) return fail("用法：cardtool corpus --out DIR [--sets normal,hard,refuse] [--seed N]");
+    if (!a.has("out")) return fail("用法：cardtool corpus --out DIR [--sets normal,hard,refuse,bleed] [--seed N]");
     ensureGui();
     CorpusOptions options;
     options.out = a.get("out");
@@ -432,10 +432,10 @@ const std::vector<Command>& commands() {
          "  palette PNGs for the README.\n",
          cmdDocs},
         {"corpus",
-         "cardtool corpus --out DIR [--sets normal,hard,refuse] [--seed N] [--count N] [--image jpg|bmp]\n"
+         "cardtool corpus --out DIR [--sets normal,hard,refuse,bleed] [--seed N] [--count N] [--image jpg|bmp]\n"
          "                [--layouts DIR]\n"
          "  Test frames with their truth: DIR/<set>/NNNN.jpg and DIR/<set>/truth.jsonl. Sizes: normal 320,\n"
-         "  hard 160, refuse 72 (or --count per set).\n",
+         "  hard 160, refuse 72, bleed 240 (careless marks running into neighbours; or --count per set).\n",
          cmdCorpus},
     };
     return list;
