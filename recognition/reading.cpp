@@ -153,6 +153,52 @@ MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
     return s;
 }
 
+// A cell's dark pixels are what spilled over from a darker vertical
+// neighbour when they all sit in one run of dark rows that starts at the
+// edge they share, ends before the cell's middle and runs on into the
+// neighbour, the whole run no longer than one mark. A mark of its own,
+// however far off centre, reaches past the middle, stands apart from the
+// neighbour's mark, or makes the run too long for one mark.
+bool MarkReader::isSpill(const CellPos& cell, int fill) const {
+    const float cw = place_.cellW;
+    const float ch = place_.cellH;
+    const int left = static_cast<int>(cell.x + kCellMargin * cw);
+    auto rowDark = [&](int row) {
+        int dark = 0;
+        int count = 0;
+        for (int col = left; col < cell.x + cw - kCellMargin * cw; ++col) {
+            ++count;
+            dark += blackAt(normalized_, col, row);
+        }
+        return count > 0 && dark * 3 >= count;
+    };
+    const int bottom = static_cast<int>(cell.y - ch);  // the cell's lowest row
+    const int top = static_cast<int>(cell.y);           // the row above the cell
+    const int reach = static_cast<int>(ch);
+    for (const int step : {-1, 1}) {
+        const Sample beside = sampleCell(CellPos{cell.x, cell.y + step * ch});
+        if (beside.fill() <= fill) continue;
+        // Rows of the cell from the shared edge inward, and of the neighbour
+        // from the shared edge outward.
+        const int edge = step < 0 ? bottom : top - 1;
+        int inside = 0;
+        while (inside < reach && rowDark(edge - step * inside)) ++inside;
+        if (inside == 0 || inside > reach / 2 + 1) continue;
+        int outside = 0;
+        while (outside < 2 * reach && rowDark(edge + step * (outside + 1))) ++outside;
+        // The run lies mostly in the neighbour, and is one mark long.
+        if (outside + 1 < inside || (inside + outside) * 10 > kSpillRunTenths * ch) continue;
+        // Nothing else dark in the cell, nor in the neighbour short of its
+        // far margin, where what its other neighbour spills in lies.
+        const int inner = static_cast<int>(reach - kCellMargin * ch);
+        bool more = false;
+        for (int k = inside; k < reach && !more; ++k) more = rowDark(edge - step * k);
+        for (int k = outside; k < inner && !more; ++k) more = rowDark(edge + step * (k + 1));
+        if (!more) return true;
+    }
+    return false;
+}
+
 std::string MarkReader::ReadDigitColumns(const CellGrid& grid) {
     std::string text;
     for (int i = 0; i < grid.columns; ++i) {
@@ -218,10 +264,15 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
             for (int o = 0; o < 4; ++o) blockDarkest = std::max(blockDarkest, fills[k][o]);
         }
         const std::array<int, 4>& f = fills[q];
-        auto marked = [&](int o) { return f[o] > 10 && f[o] * 100 >= kShareOfDarkest * blockDarkest; };
+        // Nor is a cell whose dark pixels ran over from the cell above or below.
+        std::array<bool, 4> marked{};
+        for (int o = 0; o < 4; ++o) {
+            marked[o] = f[o] > 10 && f[o] * 100 >= kShareOfDarkest * blockDarkest &&
+                        !isSpill(cells_.options[q][o], f[o]);
+        }
         int best = -1;
         for (int o = 0; o < 4; ++o) {
-            if (marked(o) && (best < 0 || f[o] > f[best])) best = o;
+            if (marked[o] && (best < 0 || f[o] > f[best])) best = o;
         }
         if (best < 0 || confirmed[q] < 5) continue;
         int mask = 1 << best;
@@ -229,7 +280,7 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
         // further option that counts is a sizeable share of the chosen one.
         if (multiple[q]) {
             for (int o = 0; o < 4; ++o) {
-                if (marked(o)) mask |= 1 << o;
+                if (marked[o]) mask |= 1 << o;
             }
         }
         reading.answers[q] = AnswerLetters(mask);

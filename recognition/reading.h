@@ -38,6 +38,11 @@ inline constexpr float kCellMargin = 0.15f;
 // its own question's darkest option).
 inline constexpr int kShareOfDarkest = 30;
 
+// A mark that runs over its cell's edge and darkens the cell beside it is
+// one run of dark rows no longer than this many cell heights (in tenths):
+// a longer run is two marks touching.
+inline constexpr int kSpillRunTenths = 12;
+
 class MarkReader {
 public:
     // normalized: the rectified card; confirmation: its copy (the rotation
@@ -76,6 +81,7 @@ private:
     void binarizeNormalized(int firstColumn, int rows, int columns, int firstRow);
     void drawReferenceOutline(float ax, float ay);
     Sample sampleCell(const CellPos& cell) const;
+    bool isSpill(const CellPos& cell, int fill) const;
 
     const CardTemplate& layout_;
     CardFamily family_;

@@ -311,3 +311,28 @@ TEST(MarkReading, ANeighboursSpillIsNotAMarkALightSecondMarkIs) {
     EXPECT_EQ(r.answers[2], "") << "a spill into a blank question";
     EXPECT_EQ(r.answers[3], "AC");
 }
+
+TEST(MarkReading, AMarkRunningUpIntoTheCellAboveIsReadOnlyInItsOwn) {
+    SampleCard card(sampleLayout(1));
+    CardCells cells = cellsOf(card);
+    // Questions run down, 14 pixels a cell: the cell above lies 14 higher.
+    auto paint = [&](const CellPos& c, int dx0, int dy0, int dx1, int dy1) {
+        const int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
+        for (Bitmap* b : {&card.normalized, &card.confirmation}) {
+            fillRect(*b, x + dx0, y + dy0, x + dx1, y + dy1, sample::kPencil);
+        }
+    };
+    // Question 2's B, drawn 6 rows high: it fills a third of the inner part
+    // of question 1's B, which is left blank.
+    paint(cells.options[1][1], 2, -8, 17, 5);
+    // Question 4's D fills its cell; question 3's D is a smaller mark in the
+    // lower half of its cell, touching it: two marks, both meant.
+    paint(cells.options[3][3], 2, -12, 17, -1);
+    paint(cells.options[2][3], 2, -14, 17, -7);
+    ScriptedPrompter prompter;
+    CardReading r = readCard(card, prompter);
+    EXPECT_EQ(r.answers[0], "") << "a spill from below";
+    EXPECT_EQ(r.answers[1], "B");
+    EXPECT_EQ(r.answers[2], "D");
+    EXPECT_EQ(r.answers[3], "D");
+}
