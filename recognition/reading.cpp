@@ -201,17 +201,30 @@ bool MarkReader::isSpill(const CellPos& cell, int fill) const {
 
 std::string MarkReader::ReadDigitColumns(const CellGrid& grid) {
     std::string text;
+    std::array<int, kGridCapacity> fills{};
     for (int i = 0; i < grid.columns; ++i) {
         int best = -1;
         int bestFill = 0;
         int confirmed = 0;
         for (int j = 0; j < grid.rows; ++j) {
             Sample s = sampleCell(grid.at(i, j));
+            fills[j] = s.fill();
             confirmed += s.confirmed;
             if (s.fill() > bestFill && s.fill() > 10) {
                 best = j;
                 bestFill = s.fill();
             }
+        }
+        // A digit is one cell. Three cells in a row each at least half as
+        // dark as the darkest are a shadow falling over the column (or a
+        // smear), which no digit can be read from.
+        if (best >= 0) {
+            auto dark = [&](int j) { return j >= 0 && j < grid.rows && fills[j] * 100 >= kSmearShare * bestFill; };
+            int first = best;
+            int last = best;
+            while (dark(first - 1)) --first;
+            while (dark(last + 1)) ++last;
+            if (last - first + 1 >= kSmearCells) best = -1;
         }
         text += (confirmed < 5 || best < 0) ? std::string(" ") : std::to_string(best);
     }

@@ -43,6 +43,11 @@ inline constexpr int kShareOfDarkest = 30;
 // a longer run is two marks touching.
 inline constexpr int kSpillRunTenths = 12;
 
+// A digit column with this many cells in a row at least kSmearShare percent
+// as dark as its darkest cell reads blank.
+inline constexpr int kSmearCells = 3;
+inline constexpr int kSmearShare = 50;
+
 class MarkReader {
 public:
     // normalized: the rectified card; confirmation: its copy (the rotation

@@ -336,3 +336,19 @@ TEST(MarkReading, AMarkRunningUpIntoTheCellAboveIsReadOnlyInItsOwn) {
     EXPECT_EQ(r.answers[2], "D");
     EXPECT_EQ(r.answers[3], "D");
 }
+
+TEST(MarkReading, ADigitColumnDarkOverThreeCellsInARowReadsBlank) {
+    SampleCard card(sampleLayout(1));
+    CardCells cells = cellsOf(card);
+    // A shadow over the foot of column 0; two marks side by side in
+    // column 1; a mark with lighter neighbours above and below in column 2.
+    for (int j = 6; j < 10; ++j) card.mark(cells.admission.at(0, j), j == 6 ? 0.6f : 1.0f);
+    card.mark(cells.admission.at(1, 4), 0.9f);
+    card.mark(cells.admission.at(1, 5), 0.9f);
+    card.mark(cells.admission.at(2, 2), 0.4f);
+    card.mark(cells.admission.at(2, 3), 0.9f);
+    card.mark(cells.admission.at(2, 4), 0.4f);
+    ScriptedPrompter prompter;
+    std::string number = readCard(card, prompter).admissionNumber;
+    EXPECT_EQ(number.substr(0, 3), " 43");
+}
