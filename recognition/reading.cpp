@@ -160,6 +160,9 @@ MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
 // however far off centre, reaches past the middle, stands apart from the
 // neighbour's mark, or makes the run too long for one mark.
 bool MarkReader::isSpill(const CellPos& cell, int fill) const {
+    // Dark rows that stop short of the middle fill at most about 60 % of
+    // the inner part; most marks are darker and need no look.
+    if (fill > kSpillMostFill) return false;
     const float cw = place_.cellW;
     const float ch = place_.cellH;
     const int left = static_cast<int>(cell.x + kCellMargin * cw);

@@ -42,6 +42,7 @@ inline constexpr int kShareOfDarkest = 30;
 // one run of dark rows no longer than this many cell heights (in tenths):
 // a longer run is two marks touching.
 inline constexpr int kSpillRunTenths = 12;
+inline constexpr int kSpillMostFill = 65;
 
 // A digit column with this many cells in a row at least kSmearShare percent
 // as dark as its darkest cell reads blank.
