@@ -1,15 +1,12 @@
 #include "capture/frameencode.h"
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include <jpeglib.h>
 
-#include "base/bytes.h"
+#include "recognition/imagefile.h"
 
 namespace tarvel {
 namespace {
@@ -22,71 +19,6 @@ Yuv toYuv(const uint8_t* bgr) {
     const int b = bgr[0], g = bgr[1], r = bgr[2];
     return {((66 * r + 129 * g + 25 * b + 128) >> 8) + 16, ((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128,
             ((112 * r - 94 * g - 18 * b + 128) >> 8) + 128};
-}
-
-struct JpegTrap {
-    jpeg_error_mgr manager;
-    std::jmp_buf escape;
-};
-
-[[noreturn]] void jpegFail(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegTrap*>(info->err)->escape, 1); }
-void jpegQuiet(j_common_ptr) {}
-
-bool endsWith(const std::string& s, const char* tail) {
-    std::string t(tail);
-    if (s.size() < t.size()) return false;
-    return std::equal(t.rbegin(), t.rend(), s.rbegin(), [](char a, char b) { return a == std::tolower(b); });
-}
-
-bool decodeBmp(const std::vector<uint8_t>& f, Bitmap& out) {
-    if (f.size() < 54 || f[0] != 'B' || f[1] != 'M') return false;
-    const uint32_t offset = static_cast<uint32_t>(readI32(&f[10]));
-    const int width = readI32(&f[18]);
-    const int rawHeight = readI32(&f[22]);
-    const int bits = f[28] | f[29] << 8;
-    const int compression = readI32(&f[30]);
-    if (width <= 0 || width > 8192 || rawHeight == 0 || rawHeight < -8192 || rawHeight > 8192) return false;
-    if ((bits != 24 && bits != 32) || (compression != 0 && compression != 3)) return false;
-    const int height = std::abs(rawHeight);
-    const size_t bpp = bits / 8;
-    const size_t stride = (width * bpp + 3) & ~size_t(3);
-    if (offset > f.size() || f.size() - offset < stride * height) return false;
-    out = Bitmap(width, height, 3);
-    for (int y = 0; y < height; ++y) {
-        // Positive height: stored bottom-up like our bitmaps.
-        const int stored = rawHeight > 0 ? y : height - 1 - y;
-        const uint8_t* s = &f[offset + stride * stored];
-        uint8_t* d = out.row(y);
-        for (int x = 0; x < width; ++x, s += bpp, d += 3) std::memcpy(d, s, 3);
-    }
-    return true;
-}
-
-bool decodeJpeg(const std::vector<uint8_t>& f, Bitmap& out) {
-    jpeg_decompress_struct info;
-    JpegTrap trap;
-    info.err = jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = jpegFail;
-    trap.manager.output_message = jpegQuiet;
-    volatile bool created = false;
-    if (setjmp(trap.escape)) {
-        if (created) jpeg_destroy_decompress(&info);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    created = true;
-    jpeg_mem_src(&info, f.data(), static_cast<unsigned long>(f.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    out = Bitmap(static_cast<int>(info.output_width), static_cast<int>(info.output_height), 3);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = out.rowFromTop(static_cast<int>(info.output_scanline));
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
 }
 
 }  // namespace
@@ -170,12 +102,8 @@ std::vector<uint8_t> encodeFrame(const Bitmap& picture, FrameFormat format) {
 }
 
 bool loadPicture(const std::string& path, Bitmap& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (endsWith(path, ".bmp")) return decodeBmp(bytes, out);
-    if (endsWith(path, ".jpg") || endsWith(path, ".jpeg")) return decodeJpeg(bytes, out);
-    return false;
+    std::string message;
+    return readImageFile(path, out, message);
 }
 
 Bitmap fitToFrame(const Bitmap& picture) {

@@ -20,7 +20,7 @@ std::vector<uint8_t> encodeJpeg(const Bitmap& picture, int quality = 90);
 // Any of the four formats; Rgb24 is the bitmap's own bytes (24-bit bottom-up).
 std::vector<uint8_t> encodeFrame(const Bitmap& picture, FrameFormat format);
 
-// A picture file (.bmp of 24 or 32 bits, .jpg/.jpeg) as a 24-bit bitmap.
+// A picture file (PNG, JPEG, or BMP of 24 or 32 bits) as a 24-bit bitmap.
 // False when the file is missing or not such a picture.
 bool loadPicture(const std::string& path, Bitmap& out);
 

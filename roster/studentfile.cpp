@@ -10,7 +10,7 @@ namespace {
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-FileDialogSpec studentDialog(const char* title) {
+FileDialogRequest studentDialog(const char* title) {
     return {title, kStudentFileFilter, kStudentFileExtension, installedPath(installed::kStudentFiles)};
 }
 

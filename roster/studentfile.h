@@ -21,7 +21,7 @@ inline constexpr const char* kSampleRosterHint =
 inline constexpr const char* kNewStudentFileQuestion = "当前打开的文件将会被关闭，如有需要请先保存。是否继续新建？";
 
 // What an open or save dialog starts with. The file name always starts empty.
-struct FileDialogSpec {
+struct FileDialogRequest {
     std::string title;
     std::string filter;            // "学生信息(*.xs)|*.xs"
     std::string defaultExtension;  // "xs"
@@ -32,8 +32,8 @@ struct FileDialogSpec {
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
-    virtual std::optional<std::string> openFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> saveFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
 };
 
 // The roster and what the main window keeps about its file.

@@ -49,13 +49,13 @@ class ScriptedDialogs : public FileDialogs {
 public:
     void pick(const std::string& path) { answers_.push_back(path); }
     void cancelNext() { answers_.push_back(std::nullopt); }
-    std::optional<std::string> openFile(const FileDialogSpec& spec) override { return take(spec); }
-    std::optional<std::string> saveFile(const FileDialogSpec& spec) override { return take(spec); }
-    std::vector<FileDialogSpec> shown;
+    std::optional<std::string> openFile(const FileDialogRequest& request) override { return take(request); }
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override { return take(request); }
+    std::vector<FileDialogRequest> shown;
 
 private:
-    std::optional<std::string> take(const FileDialogSpec& spec) {
-        shown.push_back(spec);
+    std::optional<std::string> take(const FileDialogRequest& request) {
+        shown.push_back(request);
         if (answers_.empty()) return std::nullopt;
         auto a = answers_.front();
         answers_.pop_front();
