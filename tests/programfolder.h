@@ -14,6 +14,7 @@
 #include "base/paths.h"
 #include "base/savefile.h"
 #include "roster/studentfile.h"
+#include "tests/diskfull.h"
 
 namespace tarvel::testing {
 
@@ -62,26 +63,6 @@ private:
         return a;
     }
     std::deque<std::optional<std::string>> answers_;
-};
-
-// Takes `budget` bytes, then fails as a full disk does. Does not wait for
-// the disk on sync, so a test can save thousands of times.
-class DiskFullAfter : public SaveOps {
-public:
-    explicit DiskFullAfter(size_t budget) : budget_(budget) {}
-    long write(int fd, const void* data, size_t size) override {
-        if (budget_ == 0) {
-            errno = ENOSPC;
-            return -1;
-        }
-        size_t n = std::min(size, budget_);
-        budget_ -= n;
-        return SaveOps::write(fd, data, n);
-    }
-    int sync(int) override { return 0; }
-
-private:
-    size_t budget_;
 };
 
 inline std::vector<uint8_t> fileBytes(const std::string& path) {

@@ -6,29 +6,12 @@
 #include <unistd.h>
 
 #include "base/savefile.h"
+#include "tests/diskfull.h"
 
 using namespace tarvel;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Accepts `budget` bytes, then fails as a full disk does.
-class FailAfter : public SaveOps {
-public:
-    explicit FailAfter(size_t budget) : budget_(budget) {}
-    long write(int fd, const void* data, size_t size) override {
-        if (budget_ == 0) {
-            errno = ENOSPC;
-            return -1;
-        }
-        size_t n = std::min(size, budget_);
-        budget_ -= n;
-        return SaveOps::write(fd, data, n);
-    }
-
-private:
-    size_t budget_;
-};
 
 class FailRename : public SaveOps {
 public:
@@ -75,7 +58,7 @@ TEST_F(SaveFolder, AFailureAtAnyByteLeavesTheOldFileIntact) {
     for (size_t i = 0; i < fresh.size(); ++i) fresh[i] = static_cast<uint8_t>(i);
 
     for (size_t n = 0; n < fresh.size(); ++n) {
-        FailAfter ops(n);
+        tarvel::testing::DiskFullAfter ops(n);
         error.clear();
         EXPECT_FALSE(saveFileAtomically(path, fresh, error, &ops)) << "failing after " << n << " bytes";
         EXPECT_NE(error.find("磁盘空间不足"), std::string::npos) << error;
@@ -84,7 +67,7 @@ TEST_F(SaveFolder, AFailureAtAnyByteLeavesTheOldFileIntact) {
         EXPECT_EQ(back, old) << "after " << n << " bytes";
         EXPECT_EQ(filesIn(folder_), 1u);
     }
-    FailAfter enough(fresh.size());
+    tarvel::testing::DiskFullAfter enough(fresh.size());
     EXPECT_TRUE(saveFileAtomically(path, fresh, error, &enough));
 
     FailRename noRename;
