@@ -2,6 +2,7 @@
 // Every message box and question of the program goes through a Prompter, so
 // that the cores never open windows and tests can answer the questions.
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,24 @@ public:
     virtual Answer askOkCancel(const std::string& text) = 0;
 
     static std::string titleOf(PromptKind kind);
+};
+
+// For programs without a window: messages go to `out` (nowhere when null),
+// every question is declined (No, or Cancel where offered).
+class DecliningPrompter : public Prompter {
+public:
+    explicit DecliningPrompter(std::ostream* out = nullptr) : out_(out) {}
+    void message(const std::string& text) override { write(text); }
+    void notice(const std::string& text) override { write(text); }
+    Answer askYesNo(const std::string&) override { return Answer::No; }
+    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
+    Answer askOkCancel(const std::string&) override { return Answer::Cancel; }
+
+private:
+    void write(const std::string& text) {
+        if (out_) *out_ << text << '\n';
+    }
+    std::ostream* out_;
 };
 
 // Records what was shown; answers questions from a queue. An empty queue

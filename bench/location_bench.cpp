@@ -43,15 +43,6 @@ ReadOptions fullRead(const CardTemplate& layout) {
     return options;
 }
 
-class QuietPrompter : public Prompter {
-public:
-    void message(const std::string&) override {}
-    void notice(const std::string&) override {}
-    Answer askYesNo(const std::string&) override { return Answer::No; }
-    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
-    Answer askOkCancel(const std::string&) override { return Answer::Cancel; }
-};
-
 // Location with its retry plus the reading of every field, per frame; the
 // median of the single frames is reported as median_ms.
 void locateAndRead(benchmark::State& state, const std::vector<Bitmap>& frames, const CardTemplate& layout,
@@ -60,7 +51,7 @@ void locateAndRead(benchmark::State& state, const std::vector<Bitmap>& frames, c
     ImageSet images;
     images.create(3);
     CardLocator locator;
-    QuietPrompter prompter;
+    DecliningPrompter prompter;
     WholeReading reading;
     std::vector<double> times;
     size_t next = 0;
@@ -215,7 +206,7 @@ BENCHMARK(BM_LocateWarp)->Unit(benchmark::kMillisecond);
 void BM_ReadLocatedCard(benchmark::State& state) {
     Stages& s = stages();
     const ReadOptions options = fullRead(s.layout);
-    QuietPrompter prompter;
+    DecliningPrompter prompter;
     WholeReading reading;
     for (auto _ : state) {
         state.PauseTiming();

@@ -8,17 +8,6 @@
 namespace tarvel {
 namespace {
 
-// The orientation test never asks anything; the mark reader still wants a
-// prompter.
-class SilentPrompter : public Prompter {
-public:
-    void message(const std::string&) override {}
-    void notice(const std::string&) override {}
-    Answer askYesNo(const std::string&) override { return Answer::No; }
-    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
-    Answer askOkCancel(const std::string&) override { return Answer::Cancel; }
-};
-
 constexpr int kMaxBlackPercent = 20;
 
 }  // namespace
@@ -92,7 +81,7 @@ int CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& layout, 
     // An upper corner outside may mean a card turned round: then the
     // orientation mark is not where the layout puts it.
     auto uprightOr = [&](int code) {
-        SilentPrompter silent;
+        DecliningPrompter silent;  // the orientation test never asks anything
         MarkReader reader(layout, family, r, images.normalized, images.rotation, silent);
         return reader.IsUpright() ? code : location::kUpsideDown;
     };

@@ -12,16 +12,6 @@
 namespace tarvel::read {
 namespace {
 
-// Messages of the mark reader ("AB卷标识未选") go to stderr; the read goes on.
-class StderrPrompter : public Prompter {
-public:
-    void message(const std::string& text) override { std::cerr << text << '\n'; }
-    void notice(const std::string& text) override { std::cerr << text << '\n'; }
-    Answer askYesNo(const std::string&) override { return Answer::No; }
-    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
-    Answer askOkCancel(const std::string&) override { return Answer::Cancel; }
-};
-
 std::string quoted(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
@@ -79,7 +69,8 @@ int run(int argc, char** argv) {
     ImageSet images;
     images.create(3);
     CardLocator locator;
-    StderrPrompter prompter;
+    // Messages of the mark reader ("AB卷标识未选") go to stderr; the read goes on.
+    DecliningPrompter prompter(&std::cerr);
     WholeReading reading;
     for (const std::string& file : args.images) {
         Bitmap picture;

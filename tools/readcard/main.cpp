@@ -14,19 +14,6 @@
 
 using namespace tarvel;
 
-namespace {
-
-class ConsolePrompter : public Prompter {
-public:
-    void message(const std::string& text) override { std::cerr << text << "\n"; }
-    void notice(const std::string& text) override { std::cerr << text << "\n"; }
-    Answer askYesNo(const std::string&) override { return Answer::No; }
-    Answer askYesNoCancel(const std::string&) override { return Answer::Cancel; }
-    Answer askOkCancel(const std::string&) override { return Answer::Cancel; }
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (argc > 1) {
         std::cout << "用法：tarvel-readcard\n读取一张内置的示例答题卡并打印读取结果。\n";
@@ -40,7 +27,7 @@ int main(int argc, char** argv) {
     std::ofstream(folder / installed::kTemplates / name, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 
-    ConsolePrompter prompter;
+    DecliningPrompter prompter(&std::cerr);
     setProgramFolder(folder.string());
     TemplateStore store;
     store.chosenCardName = name;
