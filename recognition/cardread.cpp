@@ -45,13 +45,14 @@ void ReadLocatedCard(const CardTemplate& layout, CardFamily family, const Locati
                      Prompter& prompter, const ReadOptions& options, WholeReading& out) {
     out.reading.clear();
     out.scoreText.clear();
-    MarkReader reader(layout, family, result, images.normalized, images.rotation, prompter);
+    MarkReader reader(layout, family, result, images.normalized, images.rotation, prompter, options.method);
     reader.PrepareCardGeometry(out.reading);
     reader.BinarizeReadingAreas();
     reader.ReadAdmissionNumber(out.reading, options.admissionLength);
     reader.ReadSubjectCode(out.reading);
     if (layout.scoreDigits > 0) out.scoreText = reader.ReadDigitColumns(reader.cells().score);
     reader.ReadAnswers(out.reading, options.questionCount, options.multiple);
+    out.withoutShareRule = reader.withoutShareRule();
 }
 
 }  // namespace tarvel

@@ -41,6 +41,7 @@ int ReadCardFrame(ImageSet& images, const CardTemplate& layout, CardFamily famil
 
 // What to read from a located card.
 struct ReadOptions {
+    ReadMethod method = ReadMethod::Mended;
     int admissionLength = 0;
     int questionCount = 0;
     std::array<bool, kMaxQuestions> multiple{};  // per question, from question 1
@@ -49,6 +50,9 @@ struct ReadOptions {
 struct WholeReading {
     CardReading reading;
     std::string scoreText;  // the digits of the subjective-score grid as read
+    // For measurements: what each answer would have been without the block's
+    // share rule (MarkReader::withoutShareRule).
+    std::array<uint8_t, kMaxQuestions> withoutShareRule{};
 };
 
 // The reading operations in the judgement's order: geometry and A/B flag,

@@ -81,4 +81,42 @@ void orientationGrid(const CardTemplate& t, const LocationResult& place, CellGri
     makeGrid(place, 1, 3, t.orientMarkX, 1.5f, grid);
 }
 
+void turnedOrientationGrid(const CardTemplate& t, const LocationResult& place, CellGrid& grid) {
+    // A point (u, v) from the upper line's left end lands at (L - u, -S - v):
+    // the column's left edge at L - (its right edge), its top at -S - (its bottom).
+    const float length = place.scale * t.lowerLineLength, spacing = place.scale * t.lineSpacing;
+    const float offset = place.scale * t.originOffsetX;
+    const float left = length - (offset + (t.orientMarkX + 1) * place.cellW);
+    const float top = -spacing + 1.5f * place.cellH;
+    makeGrid(place, 1, 3, (left - offset) / place.cellW, top / place.cellH, grid);
+}
+
+void guideBars(const CardTemplate& t, const LocationResult& place, GuideBars& out) {
+    const float cw = place.cellW, ch = place.cellH;
+    out.count = 0;
+    auto add = [&](float left, float bottom, float right, float top, bool upright) {
+        if (out.count < kMaxGuideBars) out.bars[out.count++] = {left, bottom, right, top, upright};
+    };
+    CardCells cells;
+    computeCells(t, place, t.abMode == 2 ? 1 : 0, cells);
+    for (const CellGrid* grid : {&cells.admission, &cells.subject, &cells.score}) {
+        for (int i = 0; i < grid->columns && grid->rows > 0; ++i) {
+            const CellPos& last = grid->at(i, grid->rows - 1);
+            const float y = last.y - ch;
+            add(last.x + 0.25f * cw, y - 0.62f * ch, last.x + 0.75f * cw, y - 0.30f * ch, false);
+        }
+    }
+    for (int q = 0; q + 4 < cells.questionCount; q += 5) {
+        const CellPos& a = cells.options[q][0];
+        const CellPos& d = cells.options[q][3];
+        if (t.optionsVertical == 1) {
+            const float y = d.y - 1.5f * ch;
+            add(a.x + 0.2f * cw, y - 0.12f * ch, a.x + 4.8f * cw, y + 0.12f * ch, false);
+        } else {
+            const float x = d.x + cw;
+            add(x + 0.08f * cw, a.y - 4.75f * ch, x + 0.30f * cw, a.y - 0.25f * ch, true);
+        }
+    }
+}
+
 }  // namespace tarvel

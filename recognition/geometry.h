@@ -66,5 +66,27 @@ void computeCells(const CardTemplate& t, const LocationResult& place, int abFlag
 // The A/B flag cell (paper B when paperB) and the orientation-mark column.
 CellPos abFlagCell(const CardTemplate& t, const LocationResult& place, bool paperB);
 void orientationGrid(const CardTemplate& t, const LocationResult& place, CellGrid& grid);
+// The same cells turned by 180 degrees about the centre of the two lines.
+void turnedOrientationGrid(const CardTemplate& t, const LocationResult& place, CellGrid& grid);
+
+// The guide bars a card prints in mid-gray (drop-out red on machine-readable
+// cards): one under each digit-grid column, in the cell below its last row,
+// and one beside each answer block (right of its options when they run
+// across, under them when they run down). The reader binarizes each with its
+// column or block in the confirmation image, where a bar keeps the light
+// print of an empty column white, and looks for them to tell a card of its
+// layout from a card of another.
+struct GuideBar {
+    float left = 0, bottom = 0, right = 0, top = 0;  // picture coordinates
+    bool upright = false;                           // its long side runs up and down
+};
+inline constexpr int kMaxGuideBars = 3 * kMaxAdmissionDigits + kMaxQuestions / 5;
+struct GuideBars {
+    int count = 0;
+    std::array<GuideBar, kMaxGuideBars> bars{};
+};
+// The bars of the answer blocks as paper A prints them (paper B where the
+// layout always reads paper B).
+void guideBars(const CardTemplate& t, const LocationResult& place, GuideBars& out);
 
 }  // namespace tarvel

@@ -9,6 +9,8 @@ namespace tarvel {
 namespace {
 
 constexpr int kMaxBlackPercent = 20;
+// The binarized frame the line ends are walked on is always taken at 100.
+constexpr int kWalkThreshold = 100;
 
 }  // namespace
 
@@ -26,6 +28,7 @@ const char* locationMessage(int code) {
         case location::kUpperRightCornerOut: return "右上角越界";
         case location::kUpsideDown: return "图像倒立";
         case location::kTooMuchBlack: return "黑点过多，请检查是否已垫白纸";
+        case location::kWrongLayout: return "答题卡与所选模板不符";
         default: return "";
     }
 }
@@ -34,7 +37,12 @@ int CardLocator::findLines(const Bitmap& frame) {
     mask_.readFrom(frame);
     details_.thinningIterations = ThinMask(mask_);
     RemoveJunctions(mask_);
-    FindEndpoints(mask_, details_.endpoints);
+    // A dark desk at the frame's edge breaks up into specks with thousands of
+    // ends; as written, the first 1024 ends found (from the bottom row up)
+    // may all be specks and the card's lines never traced. The mended read
+    // traces from every end.
+    FindEndpoints(mask_, details_.endpoints,
+                  method_ == ReadMethod::Written ? static_cast<size_t>(kMaxEndpoints) : mask_.width() * mask_.height());
     tracer_.trace(mask_, details_.endpoints, details_.lines);
     if (details_.lines.size() < 2) return location::kTooFewLines;
     return location::kLocated;
@@ -50,9 +58,64 @@ int CardLocator::walkEnds(const Bitmap& binary, const Bitmap& color) {
     if (!WalkLineEnd(binary, upper, true, ends[2])) return location::kUpperLeftOut;
     if (!WalkLineEnd(binary, upper, false, ends[3])) return location::kUpperRightOut;
     for (int k = 0; k < 4; ++k) {
-        details_.preciseEnds[k] = RefineLineEnd(color, k < 2 ? lower : upper, ends[k], k % 2 == 0);
+        details_.preciseEnds[k] = {static_cast<double>(ends[k].x), static_cast<double>(ends[k].y)};
+        if (method_ == ReadMethod::Mended) {
+            details_.preciseEnds[k] = RefineLineEnd(color, kWalkThreshold, k < 2 ? lower : upper, ends[k], k % 2 == 0);
+        }
     }
     return location::kLocated;
+}
+
+// The card warped into the layout's geometry. As written: the four line ends
+// in whole canvas pixels are the corners, and the grid origin lies a pixel
+// right of the upper left one. Mended: the corners are where the ends' content
+// lands on the canvas (RotateIntoCanvas shows a frame pixel half a pixel on
+// from its exact place) and the card pixel (m, l) shows the canvas at the
+// transform of its centre (m + 0.5, l + 0.5), so that the line ends fall
+// exactly on the layout's rectangle and the grid origin is where the layout
+// puts it: no whole pixels lost to truncation, no constant that fits one
+// card's scale and not another's.
+bool CardLocator::rectify(ImageSet& images, const CardTemplate& layout, LocationResult& r,
+                          const CanvasRotation& rotation) {
+    const auto& ends = details_.preciseEnds;
+    for (int k = 0; k < 4; ++k) r.P[k] = rotation.toCanvas(ends[k].x, ends[k].y);
+    Projective forward;
+    if (method_ == ReadMethod::Written) {
+        r.scale = (r.P[1].x - r.P[0].x) / layout.lowerLineLength;
+        r.cellW = r.scale * layout.cellWidth;
+        r.cellH = r.scale * layout.cellHeight;
+        const double rise = static_cast<double>(r.scale) * layout.lineSpacing + 0.5;
+        r.Q[0] = r.P[0];
+        r.Q[1] = r.P[1];
+        r.Q[2] = {r.P[0].x, truncToInt(r.P[0].y + rise)};
+        r.Q[3] = {r.P[1].x, truncToInt(r.P[1].y + rise)};
+        if (!SolveProjective(r.Q, r.P, forward)) return false;
+        WarpIntoCard(images.rotation, forward, images.normalized);
+        r.originX = r.Q[2].x + layout.originOffsetX * r.scale + 1.0f;
+        r.originY = static_cast<float>(r.Q[2].y);
+        return true;
+    }
+    std::array<PointD, 4> onCanvas, corner, centreOf;
+    for (int k = 0; k < 4; ++k) onCanvas[k] = rotation.canvasPosition(ends[k].x, ends[k].y);
+    const double scale =
+        std::hypot(onCanvas[1].x - onCanvas[0].x, onCanvas[1].y - onCanvas[0].y) / layout.lowerLineLength;
+    const double width = scale * layout.lowerLineLength, height = scale * layout.lineSpacing;
+    corner[0] = onCanvas[0];
+    corner[1] = {onCanvas[0].x + width, onCanvas[0].y};
+    corner[2] = {onCanvas[0].x, onCanvas[0].y + height};
+    corner[3] = {corner[1].x, corner[2].y};
+    for (int k = 0; k < 4; ++k) {
+        centreOf[k] = {corner[k].x - 0.5, corner[k].y - 0.5};
+        r.Q[k] = {truncToInt(corner[k].x), truncToInt(corner[k].y)};
+    }
+    if (!SolveProjective(centreOf, onCanvas, forward)) return false;
+    WarpIntoCard(images.rotation, forward, images.normalized);
+    r.scale = static_cast<float>(scale);
+    r.cellW = r.scale * layout.cellWidth;
+    r.cellH = r.scale * layout.cellHeight;
+    r.originX = static_cast<float>(corner[2].x + layout.originOffsetX * scale);
+    r.originY = static_cast<float>(corner[2].y);
+    return true;
 }
 
 int CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family,
@@ -82,11 +145,28 @@ int CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& layout, 
     // orientation mark is not where the layout puts it.
     auto uprightOr = [&](int code) {
         DecliningPrompter silent;  // the orientation test never asks anything
-        MarkReader reader(layout, family, r, images.normalized, images.rotation, silent);
+        MarkReader reader(layout, family, r, images.normalized, images.rotation, silent, method_);
         return reader.IsUpright() ? code : location::kUpsideDown;
     };
     if (!PointInPolygon(visible, t3)) return uprightOr(location::kUpperLeftCornerOut);
     if (!PointInPolygon(visible, t4)) return uprightOr(location::kUpperRightCornerOut);
+    return location::kLocated;
+}
+
+// On every card found, not only on one whose upper corner is out of view: the
+// orientation mark and the guide bars where the layout puts them. A card
+// turned round (its mark where a turned card shows it), or one printed for
+// another layout, is refused rather than read.
+int CardLocator::checkCard(ImageSet& images, const CardTemplate& layout, CardFamily family,
+                           const LocationResult& r) {
+    if (method_ == ReadMethod::Written) return location::kLocated;
+    DecliningPrompter silent;
+    MarkReader reader(layout, family, r, images.normalized, images.rotation, silent, method_);
+    // The bars first: the mark's test binarizes its column in place.
+    int bars = 0;
+    const int shown = GuideBarsShown(images.normalized, layout, r, bars);
+    if (!reader.IsUpright()) return reader.IsTurned() ? location::kUpsideDown : location::kWrongLayout;
+    if (shown < kGuideBarsShown * bars) return location::kWrongLayout;
     return location::kLocated;
 }
 
@@ -109,7 +189,8 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
     details_.bestPair = ChooseBestPair(details_.lines, details_.pairs, layout);
     if (details_.bestPair < 0) return location::kNoFittingPair;
     const LinePair& best = details_.pairs[details_.bestPair];
-    if (!pairFitsLayout(details_.lines[best.lower], details_.lines[best.upper], layout)) {
+    if (method_ == ReadMethod::Mended &&
+        !pairFitsLayout(details_.lines[best.lower], details_.lines[best.upper], layout)) {
         return location::kNoFittingPair;
     }
     details_.theta = details_.lines[best.lower].angle;
@@ -118,33 +199,16 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
 
     const CanvasRotation rotation(details_.theta);
     RotateIntoCanvas(images.color, rotation, images.rotation);
-    for (int k = 0; k < 4; ++k) r.P[k] = rotation.toCanvas(details_.preciseEnds[k].x, details_.preciseEnds[k].y);
-
-    r.scale = (r.P[1].x - r.P[0].x) / layout.lowerLineLength;
-    r.cellW = r.scale * layout.cellWidth;
-    r.cellH = r.scale * layout.cellHeight;
-    const double rise = static_cast<double>(r.scale) * layout.lineSpacing + 0.5;
-    r.Q[0] = r.P[0];
-    r.Q[1] = r.P[1];
-    r.Q[2] = {r.P[0].x, truncToInt(r.P[0].y + rise)};
-    r.Q[3] = {r.P[1].x, truncToInt(r.P[1].y + rise)};
-
-    Projective forward;
-    if (!SolveProjective(r.Q, r.P, forward)) return location::kNoFittingPair;
-    WarpIntoCard(images.rotation, forward, images.normalized);
-    // The corners are pixel centres, the cell grid's origin an edge between
-    // pixels, and the warp's truncation moves the card's content by another
-    // half pixel: both are made good by one pixel, upward as well as to the
-    // right.
-    r.originX = r.Q[2].x + layout.originOffsetX * r.scale + 1.0f;
-    r.originY = static_cast<float>(r.Q[2].y) + 1.0f;
+    if (!rectify(images, layout, r, rotation)) return location::kNoFittingPair;
     images.rotation.copyFrom(images.normalized);
 
-    return checkFieldOfView(images, layout, family, r, rotation);
+    if (int code = checkFieldOfView(images, layout, family, r, rotation)) return code;
+    return checkCard(images, layout, family, r);
 }
 
-int LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result) {
-    CardLocator locator;
+int LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+               ReadMethod method) {
+    CardLocator locator(method);
     return locator.locate(images, layout, family, result);
 }
 

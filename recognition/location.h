@@ -14,6 +14,7 @@
 #include "recognition/geometry.h"
 #include "recognition/image.h"
 #include "recognition/locationsteps.h"
+#include "recognition/readmethod.h"
 
 namespace tarvel {
 
@@ -34,9 +35,10 @@ inline constexpr int kUpperRightCornerOut = 10;
 inline constexpr int kUpsideDown = 11;
 inline constexpr int kTooMuchBlack = 12;
 inline constexpr int kJudgementRejected = 13;
+inline constexpr int kWrongLayout = 14;
 }  // namespace location
 
-// The message of codes 1-12; "" for any other code.
+// The message of codes 1-12 and 14; "" for any other code.
 const char* locationMessage(int code);
 
 // What the last location found, for diagnostics and measurements.
@@ -56,6 +58,9 @@ struct LocationDetails {
 // once the first frame is done.
 class CardLocator {
 public:
+    explicit CardLocator(ReadMethod method = ReadMethod::Mended) : method_(method) {}
+    ReadMethod method() const { return method_; }
+
     // images.frame: binarized (100, or 120 on the retry); it is thinned in a
     // mask of its own and stays as it is. images.binary: binarized at 100; images.color: the colour
     // frame. On 0, result, images.normalized and images.rotation (a copy of
@@ -67,15 +72,19 @@ public:
 private:
     int findLines(const Bitmap& frame);
     int walkEnds(const Bitmap& binary, const Bitmap& color);
+    bool rectify(ImageSet& images, const CardTemplate& layout, LocationResult& result, const CanvasRotation& rotation);
     int checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
                          const CanvasRotation& rotation);
+    int checkCard(ImageSet& images, const CardTemplate& layout, CardFamily family, const LocationResult& result);
 
+    ReadMethod method_;
     LocationDetails details_;
     BlackMask mask_;
     LineTracer tracer_;
 };
 
 // One location with a locator of its own.
-int LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result);
+int LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+               ReadMethod method = ReadMethod::Mended);
 
 }  // namespace tarvel

@@ -20,6 +20,13 @@ inline constexpr int kMaxPathPoints = 1024;
 inline constexpr int kMaxLines = 1024;
 inline constexpr int kMaxPairs = 10;
 
+// A point between pixel centres (whole numbers are pixel centres), or on a
+// continuous plane where a pixel X covers X .. X + 1, as each use says.
+struct PointD {
+    double x = 0;
+    double y = 0;
+};
+
 // One byte per pixel, 1 for black: the binarized frame in the form the
 // thinning and tracing loops can walk quickly.
 class BlackMask {
@@ -64,8 +71,8 @@ int ThinMask(BlackMask& mask);
 // Whitens the 3 x 3 block around every black pixel with three or more black
 // neighbours, in one pass.
 void RemoveJunctions(BlackMask& mask);
-// Black pixels with exactly one black neighbour, at most kMaxEndpoints.
-void FindEndpoints(const BlackMask& mask, std::vector<IntPoint>& endpoints);
+// Black pixels with exactly one black neighbour, at most `limit`.
+void FindEndpoints(const BlackMask& mask, std::vector<IntPoint>& endpoints, size_t limit = kMaxEndpoints);
 
 struct DetectedLine {
     IntPoint startPoint;
@@ -123,16 +130,19 @@ bool pairFitsLayout(const DetectedLine& lower, const DetectedLine& upper, const 
 // Pushes one end of a line outward along the straight line through A and B on
 // the binarized frame. Returns false when the walk runs out of the picture.
 bool WalkLineEnd(const Bitmap& binary, const DetectedLine& line, bool leftEnd, IntPoint& end);
-// A point between pixel centres (whole numbers are pixel centres).
-struct PointD {
-    double x = 0;
-    double y = 0;
-};
 // The walked end moved to where the gray profile along the line (on the
 // colour frame) crosses halfway between the line's ink and the paper beyond
-// its end: blur and the fixed threshold leave the walk 1-3 pixels inside a
-// soft end. The walked end itself when the profile shows no clear end.
-PointD RefineLineEnd(const Bitmap& color, const DetectedLine& line, IntPoint end, bool leftEnd);
+// its end: blur and the fixed threshold leave the walk 1-3 pixels inside (or
+// outside) a soft end. The walk's own threshold is the check: the walk stops
+// on the last pixel darker than `walkThreshold`, so where the profile does
+// not rise through that threshold within about kRefineAgreement pixels of the
+// walked end, the profile did not see the end the walk found (the
+// orientation mark beyond it, a shadow) and the walked end stands. It stands
+// too when the profile shows no clear end and when the walked end lies off
+// the straight line through A and B: the stroke bends there, and the profile
+// would look beside it.
+inline constexpr double kRefineAgreement = 1.0;
+PointD RefineLineEnd(const Bitmap& color, int walkThreshold, const DetectedLine& line, IntPoint end, bool leftEnd);
 // Follows a stroke's edge column by column in direction dir (-1 or +1),
 // staying inside the picture border.
 IntPoint FollowEdge(const Bitmap& binary, IntPoint from, int dir);
@@ -148,6 +158,11 @@ struct CanvasRotation {
     int sourceY(int X, int Y) const { return static_cast<int>((X * S + Y * C + K2) >> 16); }
     // Canvas point of frame point (gx, gy).
     IntPoint toCanvas(double gx, double gy) const;
+    // Where the content of frame point (gx, gy) (pixel centres at whole
+    // numbers) lands on the canvas RotateIntoCanvas fills, on the continuous
+    // canvas plane: a canvas pixel shows the frame pixel under its corner's
+    // source point, so on average its centre shows that source point.
+    PointD canvasPosition(double gx, double gy) const;
 };
 
 // Fills the canvas white and copies the rotated colour frame into it, row
@@ -162,11 +177,26 @@ using Projective = std::array<float, 8>;
 bool SolveLinear8(std::array<std::array<float, 9>, 8> a, std::array<float, 8>& x);
 // The transform that maps from[k] to to[k]; false when it does not exist.
 bool SolveProjective(const std::array<IntPoint, 4>& from, const std::array<IntPoint, 4>& to, Projective& h);
+bool SolveProjective(const std::array<PointD, 4>& from, const std::array<PointD, 4>& to, Projective& h);
 // Applies the transform; false when the result is not a finite number.
 bool applyProjective(const Projective& h, float u, float v, float& x, float& y);
 // Every card pixel (m, l) whose transform lands on the canvas takes that
 // canvas pixel; the others keep what they held.
 void WarpIntoCard(const Bitmap& canvas, const Projective& h, Bitmap& card);
+
+// How much darker than the paper beside it a guide bar shows on the
+// rectified card (0 none, 1 black): the paper's gray less the bar's, as a
+// share of the paper's.
+double GuideBarContrast(const Bitmap& card, const GuideBar& bar, const LocationResult& place);
+// A bar counts as shown from this contrast on, and a card shows its layout
+// when at least two of every three bars are shown. Blur and dim light leave
+// a bar of a card of this layout a few per cent at least; where a card of
+// another layout has none, the paper there is as light as beside it.
+inline constexpr double kGuideBarContrast = 0.02;
+inline constexpr double kGuideBarsShown = 2.0 / 3;
+// How many of the layout's guide bars the card shows where the layout puts
+// them; `total` receives how many the layout has.
+int GuideBarsShown(const Bitmap& card, const CardTemplate& layout, const LocationResult& place, int& total);
 
 // Even-odd rule; points on left and bottom edges are inside, on right and top
 // edges outside (the rule of filled polygon regions on screen, with y up).

@@ -55,6 +55,15 @@ CanvasRotation::CanvasRotation(double theta) : cosine(std::cos(theta)), sine(std
     K2 = static_cast<int64_t>((kCentreY - (kCentreX + kOffsetX) * s - (kCentreY + kOffsetY) * c) * kFixedOne);
 }
 
+PointD CanvasRotation::canvasPosition(double gx, double gy) const {
+    // The copy reads frame pixel floor(M X + K) for canvas pixel X, with M
+    // and K the 16.16 constants; the frame point's content (centre at
+    // gx + 0.5) is shown around M^-1 (f - K), half a pixel on.
+    const double fx = gx + 0.5 - K1 / kFixedOne, fy = gy + 0.5 - K2 / kFixedOne;
+    const double c = C / kFixedOne, s = S / kFixedOne, det = c * c + s * s;
+    return {(c * fx + s * fy) / det + 0.5, (-s * fx + c * fy) / det + 0.5};
+}
+
 IntPoint CanvasRotation::toCanvas(double gx, double gy) const {
     const double c = cosine;
     const double s = sine;
@@ -138,6 +147,15 @@ bool SolveLinear8(std::array<std::array<float, 9>, 8> a, std::array<float, 8>& x
 }
 
 bool SolveProjective(const std::array<IntPoint, 4>& from, const std::array<IntPoint, 4>& to, Projective& h) {
+    std::array<PointD, 4> f, t;
+    for (int k = 0; k < 4; ++k) {
+        f[k] = {static_cast<double>(from[k].x), static_cast<double>(from[k].y)};
+        t[k] = {static_cast<double>(to[k].x), static_cast<double>(to[k].y)};
+    }
+    return SolveProjective(f, t, h);
+}
+
+bool SolveProjective(const std::array<PointD, 4>& from, const std::array<PointD, 4>& to, Projective& h) {
     std::array<std::array<float, 9>, 8> a{};
     for (int k = 0; k < 4; ++k) {
         const float u = static_cast<float>(from[k].x);

@@ -28,13 +28,14 @@ int referenceOutlineGray(CardFamily family, int threshold) {
 }
 
 MarkReader::MarkReader(const CardTemplate& layout, CardFamily family, const LocationResult& place,
-                       Bitmap& normalized, Bitmap& confirmation, Prompter& prompter)
+                       Bitmap& normalized, Bitmap& confirmation, Prompter& prompter, ReadMethod method)
     : layout_(layout),
       family_(family),
       place_(place),
       normalized_(normalized),
       confirmation_(confirmation),
-      prompter_(prompter) {}
+      prompter_(prompter),
+      method_(method) {}
 
 bool MarkReader::flagCellMarked(const CellPos& cell) {
     const float cw = place_.cellW;
@@ -137,6 +138,17 @@ MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
     Sample s;
     const float cw = place_.cellW;
     const float ch = place_.cellH;
+    auto take = [&](int col, int row) {
+        ++s.count;
+        s.dark += blackAt(normalized_, col, row);
+        s.confirmed += blackAt(confirmation_, col, row);
+    };
+    if (method_ == ReadMethod::Written) {
+        for (int row = static_cast<int>(cell.y - ch + 2); row < cell.y; ++row) {
+            for (int col = static_cast<int>(cell.x); col < cell.x + cw; ++col) take(col, row);
+        }
+        return s;
+    }
     // Only the inner part of a cell: the windows of neighbouring cells touch,
     // and a mark that runs over its cell's edge must not fill its neighbour.
     // The two bottom rows, where the bubble is printed, stay unsampled.
@@ -144,11 +156,7 @@ MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
     const float my = kCellMargin * ch;
     const float bottom = std::max(cell.y - ch + 2, cell.y - ch + my);
     for (int row = static_cast<int>(bottom); row < cell.y - my; ++row) {
-        for (int col = static_cast<int>(cell.x + mx); col < cell.x + cw - mx; ++col) {
-            ++s.count;
-            s.dark += blackAt(normalized_, col, row);
-            s.confirmed += blackAt(confirmation_, col, row);
-        }
+        for (int col = static_cast<int>(cell.x + mx); col < cell.x + cw - mx; ++col) take(col, row);
     }
     return s;
 }
@@ -219,15 +227,18 @@ std::string MarkReader::ReadDigitColumns(const CellGrid& grid) {
             }
         }
         // A digit is one cell. Three cells in a row each at least half as
-        // dark as the darkest are a shadow falling over the column (or a
-        // smear), which no digit can be read from.
-        if (best >= 0) {
+        // dark as the darkest, none standing out of the others, are a shadow
+        // falling over the column (or a smear), which no digit can be read
+        // from. One mark blurred into its neighbours stands out of them.
+        if (best >= 0 && method_ == ReadMethod::Mended) {
             auto dark = [&](int j) { return j >= 0 && j < grid.rows && fills[j] * 100 >= kSmearShare * bestFill; };
             int first = best;
             int last = best;
             while (dark(first - 1)) --first;
             while (dark(last + 1)) ++last;
-            if (last - first + 1 >= kSmearCells) best = -1;
+            const int beside = std::max(best > first ? fills[best - 1] : 0, best < last ? fills[best + 1] : 0);
+            const bool standsOut = bestFill * 100 >= kStandsOut * beside;
+            if (last - first + 1 >= kSmearCells && !standsOut) best = -1;
         }
         text += (confirmed < 5 || best < 0) ? std::string(" ") : std::to_string(best);
     }
@@ -269,6 +280,7 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
     }
     for (int q = 0; q < n; ++q) {
         reading.answers[q].clear();
+        withoutShareRule_[q] = 0;
         // Questions the layout does not print read as unmarked.
         if (q >= printed) continue;
         // A cell is a mark only beside real marks: a pencil fill runs dark
@@ -281,31 +293,46 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
         }
         const std::array<int, 4>& f = fills[q];
         // Nor is a cell whose dark pixels ran over from the cell above or below.
-        std::array<bool, 4> marked{};
+        std::array<bool, 4> marked{}, withoutShare{};
         for (int o = 0; o < 4; ++o) {
-            marked[o] = f[o] > 10 && f[o] * 100 >= kShareOfDarkest * blockDarkest &&
-                        !isSpill(cells_.options[q][o], f[o]);
-        }
-        int best = -1;
-        for (int o = 0; o < 4; ++o) {
-            if (marked[o] && (best < 0 || f[o] > f[best])) best = o;
-        }
-        if (best < 0 || confirmed[q] < 5) continue;
-        int mask = 1 << best;
-        // The block's darkest fill is at least the question's, so every
-        // further option that counts is a sizeable share of the chosen one.
-        if (multiple[q]) {
-            for (int o = 0; o < 4; ++o) {
-                if (marked[o]) mask |= 1 << o;
+            marked[o] = withoutShare[o] = f[o] > 10;
+            if (method_ == ReadMethod::Mended) {
+                withoutShare[o] = marked[o] && !isSpill(cells_.options[q][o], f[o]);
+                marked[o] = withoutShare[o] && f[o] * 100 >= kShareOfDarkest * blockDarkest;
             }
         }
-        reading.answers[q] = AnswerLetters(mask);
+        // The block's darkest fill is at least the question's, so every
+        // further option that counts is a sizeable share of the chosen one.
+        auto maskOf = [&](const std::array<bool, 4>& counts) {
+            int best = -1;
+            for (int o = 0; o < 4; ++o) {
+                if (counts[o] && (best < 0 || f[o] > f[best])) best = o;
+            }
+            if (best < 0 || confirmed[q] < 5) return 0;
+            int mask = 1 << best;
+            for (int o = 0; o < 4 && multiple[q]; ++o) {
+                if (counts[o]) mask |= 1 << o;
+            }
+            return mask;
+        };
+        withoutShareRule_[q] = static_cast<uint8_t>(maskOf(withoutShare));
+        reading.answers[q] = AnswerLetters(maskOf(marked));
     }
 }
 
 bool MarkReader::IsUpright() {
     CellGrid grid;
     orientationGrid(layout_, place_, grid);
+    return markShownAt(grid);
+}
+
+bool MarkReader::IsTurned() {
+    CellGrid grid;
+    turnedOrientationGrid(layout_, place_, grid);
+    return markShownAt(grid);
+}
+
+bool MarkReader::markShownAt(const CellGrid& grid) {
     binarizeCellColumns(grid);
     const float cw = place_.cellW;
     const float ch = place_.cellH;

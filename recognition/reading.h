@@ -9,6 +9,7 @@
 #include "recognition/cardtemplate.h"
 #include "recognition/geometry.h"
 #include "recognition/image.h"
+#include "recognition/readmethod.h"
 
 namespace tarvel {
 
@@ -45,16 +46,18 @@ inline constexpr int kSpillRunTenths = 12;
 inline constexpr int kSpillMostFill = 65;
 
 // A digit column with this many cells in a row at least kSmearShare percent
-// as dark as its darkest cell reads blank.
+// as dark as its darkest cell reads blank, unless the darkest stands out of
+// them: its fill at least kStandsOut percent of its darker neighbour's.
 inline constexpr int kSmearCells = 3;
 inline constexpr int kSmearShare = 50;
+inline constexpr int kStandsOut = 140;
 
 class MarkReader {
 public:
     // normalized: the rectified card; confirmation: its copy (the rotation
     // canvas after location). Both 800 x 800.
     MarkReader(const CardTemplate& layout, CardFamily family, const LocationResult& place, Bitmap& normalized,
-               Bitmap& confirmation, Prompter& prompter);
+               Bitmap& confirmation, Prompter& prompter, ReadMethod method = ReadMethod::Mended);
 
     // Cell tables and the A/B flag (may show "AB卷标识未选").
     void PrepareCardGeometry(CardReading& reading);
@@ -70,8 +73,14 @@ public:
     void ReadAnswers(CardReading& reading, int questionCount, const std::array<bool, kMaxQuestions>& multiple);
 
     bool IsUpright();
+    // The orientation mark where a card turned round shows it: beyond the
+    // left end of the line taken for the lower one.
+    bool IsTurned();
 
     const CardCells& cells() const { return cells_; }
+    // For measurements: per question of the last ReadAnswers, the options
+    // (A = 1 ... D = 8) it would have read without the block's share rule.
+    const std::array<uint8_t, kMaxQuestions>& withoutShareRule() const { return withoutShareRule_; }
     int lastThreshold() const { return lastThreshold_; }
 
 private:
@@ -88,6 +97,7 @@ private:
     void drawReferenceOutline(float ax, float ay);
     Sample sampleCell(const CellPos& cell) const;
     bool isSpill(const CellPos& cell, int fill) const;
+    bool markShownAt(const CellGrid& grid);
 
     const CardTemplate& layout_;
     CardFamily family_;
@@ -95,7 +105,9 @@ private:
     Bitmap& normalized_;
     Bitmap& confirmation_;
     Prompter& prompter_;
+    ReadMethod method_;
     CardCells cells_;
+    std::array<uint8_t, kMaxQuestions> withoutShareRule_{};
     int lastThreshold_ = 0;
 };
 

@@ -157,14 +157,14 @@ void RemoveJunctions(BlackMask& m) {
     }
 }
 
-void FindEndpoints(const BlackMask& m, std::vector<IntPoint>& endpoints) {
+void FindEndpoints(const BlackMask& m, std::vector<IntPoint>& endpoints, size_t limit) {
     endpoints.clear();
     const int w = m.width();
     for (int y = 1; y <= m.height() - 2; ++y) {
         const uint8_t* row = m.row(y);
         for (int x = nextNonZero(row, 1, w - 1); x <= w - 2; x = nextNonZero(row, x + 1, w - 1)) {
             if (m.blackNeighbours(x, y) != 1) continue;
-            if (static_cast<int>(endpoints.size()) == kMaxEndpoints) return;
+            if (endpoints.size() == limit) return;
             endpoints.push_back({x, y});
         }
     }

@@ -221,16 +221,15 @@ bool WalkLineEnd(const Bitmap& binary, const DetectedLine& line, bool leftEnd, I
     return true;
 }
 
-PointD RefineLineEnd(const Bitmap& color, const DetectedLine& line, IntPoint end, bool leftEnd) {
+PointD RefineLineEnd(const Bitmap& color, int walkThreshold, const DetectedLine& line, IntPoint end, bool leftEnd) {
     const PointD walked{static_cast<double>(end.x), static_cast<double>(end.y)};
     const double dx = line.pointB.x - line.pointA.x;
     const double dy = line.pointB.y - line.pointA.y;
     const double n = std::hypot(dx, dy);
     if (dx == 0 || n == 0) return walked;
-    // The walked end on the straight line; an end the edge follow moved off
-    // that line keeps its walked place.
+    // The walked end on the straight line (checked against the stroke's
+    // width below: an end the edge follow moved off the line keeps its place).
     const double onLine = line.pointA.y + dy * (end.x - line.pointA.x) / dx;
-    if (std::fabs(onLine - end.y) > 1.5) return walked;
     const double dir = leftEnd ? -1 : 1;
     const double ux = dir * dx / n, uy = dir * dy / n;  // outward along the line
     const double nx = -uy, ny = ux;                     // across it
@@ -261,22 +260,42 @@ PointD RefineLineEnd(const Bitmap& color, const DetectedLine& line, IntPoint end
         profile[i - kFirst] = darkest;
     }
     auto at = [&](int i) { return profile[i - kFirst]; };
-    // Ink well inside the line, paper just beyond its end (not farther: the
-    // orientation mark may follow the upper line a few pixels on).
+    // Ink well inside the line, paper beyond its end: the lightest of 2.5 to
+    // 8 pixels on, since the orientation mark may follow the upper line from
+    // 3 pixels on, and it ends before 8 where it starts that near.
     double ink = 0;
     for (int i = -32; i <= -16; ++i) ink += at(i);
     ink /= 17;
     double paper = 0;
-    for (int i = 10; i <= 24; ++i) paper = std::max(paper, at(i));
+    for (int i = 10; i <= kLast; ++i) paper = std::max(paper, at(i));
     if (paper - ink < 40) return walked;
-    const double half = (ink + paper) / 2;
-    for (int i = -16; i <= 16; ++i) {
-        if (at(i) < half) continue;
-        if (i == -16) return walked;  // the line is lighter than half inside the walked end
-        const double g0 = at(i - 1), g1 = at(i);
-        const double t = (i - 1 + (half - g0) / (g1 - g0)) * kStep;
-        return {end.x + t * ux, onLine + t * uy};
+    // The walked end must lie on the stroke: no farther off the straight line
+    // than half the stroke's width, measured across it 5 pixels inside.
+    int across = 0;
+    for (int k = -24; k <= 24; ++k) {
+        const double g = gray(end.x - 5 * ux + 0.25 * k * nx, onLine - 5 * uy + 0.25 * k * ny);
+        across += g >= 0 && g < (ink + paper) / 2;
     }
+    if (std::fabs(onLine - end.y) > std::max(1.0, across * 0.25 / 2)) return walked;
+    // Where the profile first rises through a gray level, in pixels from the
+    // walked end; NaN when it starts above it or never gets there.
+    auto crossing = [&](double level) {
+        for (int i = -16; i <= 16; ++i) {
+            if (at(i) < level) continue;
+            if (i == -16) break;
+            const double g0 = at(i - 1), g1 = at(i);
+            return (i - 1 + (level - g0) / (g1 - g0)) * kStep;
+        }
+        return std::nan("");
+    };
+    const double t = crossing((ink + paper) / 2);
+    const double walk = crossing(walkThreshold);
+    if (!std::isfinite(t)) return walked;
+    // The walk stopped on the last pixel darker than its threshold, so the
+    // profile rises through that threshold within about a pixel beyond the
+    // walked end. Where it does not, the profile did not see this end.
+    if (!(walk > -kRefineAgreement && walk < 1 + kRefineAgreement)) return walked;
+    return {end.x + t * ux, onLine + t * uy};
     return walked;
 }
 

@@ -1,5 +1,6 @@
 #include "corpus.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -177,18 +178,27 @@ bool readTruthFile(const std::string& folder, std::vector<Truth>& out, std::stri
     return true;
 }
 
-const CardTemplate* CorpusReader::layout(const std::string& name, std::string& message) {
-    auto found = layouts_.find(name);
+const CardTemplate* CorpusReader::layout(const std::string& folder, const std::string& name, std::string& message) {
+    // A set that brings its own layouts keeps them beside its frames.
+    std::string path = folder + "/" + name;
+    if (!std::ifstream(path)) path = layoutFolder_ + "/" + name;
+    auto found = layouts_.find(path);
     if (found != layouts_.end()) return &found->second;
     CardTemplate t;
-    if (!readTemplateFile(layoutFolder_ + "/" + name, name, t, message)) return nullptr;
-    return &layouts_.emplace(name, t).first->second;
+    if (!readTemplateFile(path, name, t, message)) return nullptr;
+    return &layouts_.emplace(path, t).first->second;
 }
 
-bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, FrameResult& out, std::string& message) {
+double lowerLineLength(const Truth& truth) {
+    if (truth.ends.size() != 8) return 0;
+    return std::hypot(truth.ends[2] - truth.ends[0], truth.ends[3] - truth.ends[1]);
+}
+
+bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, FrameResult& out, std::string& message,
+                             ReadMethod method) {
     out = FrameResult{};
     out.truth = truth;
-    const CardTemplate* t = layout(truth.layout, message);
+    const CardTemplate* t = layout(folder, truth.layout, message);
     if (!t) return false;
     Bitmap picture;
     if (!readImageFile(folder + "/" + truth.file, picture, message)) return false;
@@ -200,11 +210,13 @@ bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, Fram
     images_.frame.copyFrom(picture);
     const CardFamily family = familyOf(truth.layout);
     LocationResult result;
-    out.code = ReadCardFrame(images_, *t, family, result, locator_);
-    out.details = locator_.details();
+    CardLocator& locator = method == ReadMethod::Mended ? mended_ : written_;
+    out.code = ReadCardFrame(images_, *t, family, result, locator);
+    out.details = locator.details();
     if (out.code == location::kLocated) {
         ScriptedPrompter prompter;
         ReadOptions options;
+        options.method = method;
         options.admissionLength = static_cast<int>(truth.admission.size());
         options.questionCount = static_cast<int>(truth.answers.size());
         for (int q : truth.multiple) {
@@ -220,8 +232,13 @@ void judge(FrameResult& r) {
     const Truth& t = r.truth;
     r.difference.clear();
     if (r.code != location::kLocated) {
-        // Codes 1 and 2 are one refusal to the user: "未获得正确的检测线".
-        auto same = [](int a, int b) { return a == b || (a <= 2 && b <= 2 && a > 0 && b > 0); };
+        // Codes 1 and 2 are one refusal to the user: "未获得正确的检测线". A
+        // card of another layout must be refused, whatever the refusal says:
+        // its lines may fit no pair, its field of view may lie outside.
+        auto same = [](int got, int want) {
+            const bool noLines = got == location::kTooFewLines || got == location::kNoFittingPair;
+            return got == want || (noLines && want <= 2 && want > 0) || want == location::kWrongLayout;
+        };
         if (t.code == 0) {
             r.verdict = Verdict::Refused;
         } else {

@@ -34,7 +34,7 @@ bool readTruthFile(const std::string& folder, std::vector<Truth>& out, std::stri
 enum class Verdict {
     Right,           // expected code 0: read with every field right; else refused with the expected code
     SilentError,     // accepted, but a field is wrong (or the frame should have been refused)
-    Refused,         // refused, with the expected refusal's code... or a card that should have been read
+    Refused,         // a card that should have been read was refused
     WronglyRefused,  // refused with a code other than the expected one
 };
 
@@ -47,22 +47,29 @@ struct FrameResult {
     std::string difference;  // what was wrong, for the report
 };
 
-// Reads frames of corpora with the layouts of one folder (模板文件/).
+// Length of the true lower detection line in the frame, pixels; 0 when the
+// truth does not give the line ends.
+double lowerLineLength(const Truth& truth);
+
+// Reads frames of corpora with the layouts of one folder (模板文件/), or of
+// the set's own folder where it holds them.
 class CorpusReader {
 public:
     explicit CorpusReader(std::string layoutFolder) : layoutFolder_(std::move(layoutFolder)) {}
     // False with a message when the frame or its layout cannot be loaded.
-    bool readFrame(const std::string& folder, const Truth& truth, FrameResult& out, std::string& message);
+    bool readFrame(const std::string& folder, const Truth& truth, FrameResult& out, std::string& message,
+                   ReadMethod method = ReadMethod::Mended);
     // The located card images of the last frame read.
     const ImageSet& images() const { return images_; }
 
 private:
-    const CardTemplate* layout(const std::string& name, std::string& message);
+    const CardTemplate* layout(const std::string& folder, const std::string& name, std::string& message);
 
     std::string layoutFolder_;
-    std::map<std::string, CardTemplate> layouts_;
+    std::map<std::string, CardTemplate> layouts_;  // by path
     ImageSet images_;
-    CardLocator locator_;
+    CardLocator mended_{ReadMethod::Mended};
+    CardLocator written_{ReadMethod::Written};
 };
 
 // Right, silent error, refused or wrongly refused, and what differed.

@@ -1,8 +1,10 @@
-// tarvel-accuracy: runs corpora of camera frames through the card read and
-// prints, per set and layout, how many frames were read right, read with a
-// wrong field (silent errors), refused although readable, or refused with
-// another code than expected; with --details every such frame and what the
-// location measured, with --dump the frames and their rectified cards.
+// tarvel-accuracy: runs corpora of camera frames through the card read, once
+// as mended and once as first written, and prints, per set and layout, how
+// many frames were read right, read with a wrong field (silent errors),
+// refused although readable, or refused with another code than expected, and
+// the regressions: frames the mended read gets wrong and the written one
+// right. With --details every frame the mended read gets wrong and what the
+// location measured, with --dump those frames and their rectified cards.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -19,15 +21,54 @@ using namespace tarvel::corpus;
 namespace {
 
 struct Tally {
-    int frames = 0, right = 0, silent = 0, refused = 0, wrongCode = 0;
-    void add(Verdict v) {
+    int frames = 0, right = 0, silent = 0, refused = 0, wrongCode = 0, regressions = 0;
+    int longLine = 0, longLineRight = 0;  // frames whose lower line is at least 300 pixels long
+    void add(Verdict v, bool regression, bool isLong) {
         ++frames;
         if (v == Verdict::Right) ++right;
         if (v == Verdict::SilentError) ++silent;
         if (v == Verdict::Refused) ++refused;
         if (v == Verdict::WronglyRefused) ++wrongCode;
+        regressions += regression;
+        longLine += isLong;
+        longLineRight += isLong && v == Verdict::Right;
     }
 };
+
+// What the block's share rule did to the answers of the frames read: answers
+// it made right (a neighbour's spill or a stray mark left out) and answers it
+// made wrong (a genuine light mark left out).
+struct ShareRule {
+    int saved = 0, cost = 0;
+    void add(const FrameResult& r) {
+        if (r.code != location::kLocated || r.truth.code != 0) return;
+        for (size_t q = 0; q < r.truth.answers.size() && q < kMaxQuestions; ++q) {
+            const std::string& want = r.truth.answers[q];
+            const bool with = r.reading.reading.answers[q] == want;
+            const bool without = AnswerLetters(r.reading.withoutShareRule[q]) == want;
+            saved += with && !without;
+            cost += without && !with;
+        }
+    }
+};
+
+// Random layouts are told by family: one row each for "DY随机" and "JD随机".
+std::string rowName(const std::string& layout) {
+    if (layout.find("随机") == std::string::npos) return layout;
+    return layout.substr(0, 2) + "随机";
+}
+
+void printTable(const char* title, const std::map<std::pair<std::string, std::string>, Tally>& table,
+                const Tally& total) {
+    std::printf("%s\n%-12s %-28s %6s %6s %8s %6s %8s %6s %12s\n", title, "集合", "布局", "帧", "正确", "静默错误",
+                "拒绝", "错误代码", "退步", "≥300像素正确");
+    auto row = [](const std::string& set, const std::string& layout, const Tally& t) {
+        std::printf("%-12s %-28s %6d %6d %8d %6d %8d %6d %6d/%-6d\n", set.c_str(), layout.c_str(), t.frames, t.right,
+                    t.silent, t.refused, t.wrongCode, t.regressions, t.longLineRight, t.longLine);
+    };
+    for (const auto& [key, t] : table) row(key.first, key.second, t);
+    row("合计", "", total);
+}
 
 const char* verdictName(Verdict v) {
     switch (v) {
@@ -39,10 +80,10 @@ const char* verdictName(Verdict v) {
     return "";
 }
 
-void printDetails(const std::string& set, const FrameResult& r) {
+void printDetails(const std::string& set, const FrameResult& r, bool regression) {
     const LocationDetails& d = r.details;
-    std::printf("  %s/%s %s [%s] 代码 %d（应 %d）：%s\n", set.c_str(), r.truth.file.c_str(), r.truth.layout.c_str(),
-                verdictName(r.verdict), r.code, r.truth.code, r.difference.c_str());
+    std::printf("  %s/%s %s [%s%s] 代码 %d（应 %d）：%s\n", set.c_str(), r.truth.file.c_str(), r.truth.layout.c_str(),
+                verdictName(r.verdict), regression ? "，退步" : "", r.code, r.truth.code, r.difference.c_str());
     std::printf("    线 %zu 对 %zu θ=%.4f 端点 L1(%d,%d) L2(%d,%d) L3(%d,%d) L4(%d,%d)\n", d.lines.size(), d.pairs.size(),
                 d.theta, d.lineEnds[0].x, d.lineEnds[0].y, d.lineEnds[1].x, d.lineEnds[1].y, d.lineEnds[2].x,
                 d.lineEnds[2].y, d.lineEnds[3].x, d.lineEnds[3].y);
@@ -87,7 +128,8 @@ struct EndError {
 };
 
 int usage() {
-    std::cerr << "用法：tarvel-accuracy [--layouts 模板文件夹] [--details] [--dump 文件夹] 语料集文件夹...\n";
+    std::cerr << "用法：tarvel-accuracy [--layouts 模板文件夹] [--details] [--dump 文件夹] 语料集文件夹...\n"
+                 "  每帧读两次：修补后的读法和原算法；“退步”是修补后读错而原算法读对的帧。\n";
     return 2;
 }
 
@@ -116,8 +158,9 @@ int main(int argc, char** argv) {
     if (!dump.empty()) std::filesystem::create_directories(dump);
 
     CorpusReader reader(layouts);
-    std::map<std::pair<std::string, std::string>, Tally> table;
-    Tally total;
+    std::map<std::pair<std::string, std::string>, Tally> mended, written;
+    Tally mendedTotal, writtenTotal;
+    std::map<std::string, ShareRule> shareRule;
     EndError endError;
     for (const std::string& folder : sets) {
         const std::string set = std::filesystem::path(folder).filename().string();
@@ -128,16 +171,23 @@ int main(int argc, char** argv) {
             return 1;
         }
         for (const Truth& truth : truths) {
-            FrameResult r;
-            if (!reader.readFrame(folder, truth, r, message)) {
+            FrameResult r, w;
+            if (!reader.readFrame(folder, truth, w, message, ReadMethod::Written) ||
+                !reader.readFrame(folder, truth, r, message, ReadMethod::Mended)) {
                 std::cerr << message << '\n';
                 return 1;
             }
-            table[{set, truth.layout}].add(r.verdict);
-            total.add(r.verdict);
+            const bool regression = r.verdict != Verdict::Right && w.verdict == Verdict::Right;
+            const bool isLong = lowerLineLength(truth) >= 300;
+            const std::pair<std::string, std::string> key{set, rowName(truth.layout)};
+            mended[key].add(r.verdict, regression, isLong);
+            mendedTotal.add(r.verdict, regression, isLong);
+            written[key].add(w.verdict, false, isLong);
+            writtenTotal.add(w.verdict, false, isLong);
+            shareRule[set].add(r);
             if (r.truth.code == 0 && r.code == location::kLocated) endError.add(r);
             if (r.verdict == Verdict::Right) continue;
-            if (details) printDetails(set, r);
+            if (details) printDetails(set, r, regression);
             if (!dump.empty()) {
                 const std::string base = dump + "/" + set + "-" + std::filesystem::path(truth.file).stem().string();
                 Bitmap frame;
@@ -146,13 +196,11 @@ int main(int argc, char** argv) {
             }
         }
     }
-    std::printf("%-8s %-28s %6s %6s %8s %6s %8s\n", "集合", "布局", "帧", "正确", "静默错误", "拒绝", "错误代码");
-    for (const auto& [key, t] : table) {
-        std::printf("%-8s %-28s %6d %6d %8d %6d %8d\n", key.first.c_str(), key.second.c_str(), t.frames, t.right,
-                    t.silent, t.refused, t.wrongCode);
-    }
-    std::printf("%-8s %-28s %6d %6d %8d %6d %8d\n", "合计", "", total.frames, total.right, total.silent, total.refused,
-                total.wrongCode);
+    printTable("修补后的读法：", mended, mendedTotal);
+    printTable("原算法（对照）：", written, writtenTotal);
+    std::printf("块内比例规则（读出的帧中的题目）：");
+    for (const auto& [set, rule] : shareRule) std::printf(" %s 读对 %d 题、读错 %d 题；", set.c_str(), rule.saved, rule.cost);
+    std::printf("\n");
     if (endError.ends > 0) {
         const double n = endError.ends;
         std::printf("检测线端点（%d 个）：沿线平均 %+.2f 像素，平均绝对 %.2f，最大 %+.2f；横向（向上为正）平均 %+.2f，平均绝对 %.2f\n",

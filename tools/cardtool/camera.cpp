@@ -241,11 +241,13 @@ QImage photograph(const QImage& sheetSource, const CardPlacement& at, const Card
         }
     }
 
+    // Warm light (a bulb rather than daylight): less blue, a little less green.
+    const double tint[3] = {1.0, 1.0 - 0.12 * look.warmth, 1.0 - 0.38 * look.warmth};
     for (int y = 0; y < f.h; ++y) {
         for (int x = 0; x < f.w; ++x) {
             const double light = look.lightAt(x + 0.5, y + 0.5);
             float* p = f.at(x, y);
-            for (int c = 0; c < 3; ++c) p[c] = static_cast<float>(255.0 * light * p[c]);
+            for (int c = 0; c < 3; ++c) p[c] = static_cast<float>(255.0 * light * tint[c] * p[c]);
         }
     }
     gaussianBlur(f, look.blur);

@@ -35,6 +35,7 @@ struct CameraLook {
     double shadow = 0;          // darkening inside a soft shadow (0 = none)
     double shadowAngle = 0;     // direction of the shadow edge, degrees
     double shadowOffset = 0;    // distance of the shadow edge from the centre, pixels
+    double warmth = 0;          // colour of the light: 0 daylight, 1 a warm bulb
     double blur = 0.7;          // defocus, Gaussian sigma in pixels
     double noise = 2.5;         // sensor noise, sigma in gray levels
     int jpegQuality = 85;       // 0: no compression

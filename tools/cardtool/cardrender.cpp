@@ -55,6 +55,7 @@ public:
         drawOrientationMark();
         drawDigitGrids();
         drawAnswerArea();
+        drawGuideBars();
         drawHeader();
         p_.restore();
     }
@@ -116,14 +117,18 @@ private:
         }
     }
 
-    // A flat bubble "[label]" sitting low in its cell: the reader skips the
-    // two bottom rows of a cell, so most of the print lies where it never
-    // looks, and the label is lighter than the brackets.
+    // A self-printed card's bubble is a flat "[label]" low in its cell: the
+    // reader skips the two bottom rows of a cell, so most of the print lies
+    // where it never looks, and the label is lighter than the brackets. A
+    // machine-readable card prints its bubbles as an optical reader wants
+    // them, in drop-out red: brackets the height of a pencil mark with the
+    // digit or letter in the middle, where the reader looks.
     void bubble(const CellPos& c, const QString& label, const QColor& color) {
+        const bool tall = d_.family() == CardFamily::JD;
         const double x0 = c.x + 0.16 * cw();
         const double x1 = c.x + 0.84 * cw();
-        const double y0 = c.y - ch() + 0.05 * ch();
-        const double y1 = c.y - ch() + 0.36 * ch();
+        const double y0 = c.y - ch() + (tall ? 0.14 : 0.05) * ch();
+        const double y1 = c.y - ch() + (tall ? 0.86 : 0.36) * ch();
         const double arm = 0.08 * cw();
         QPen pen(color, std::max(mm(0.12), 0.2));
         pen.setCapStyle(Qt::FlatCap);
@@ -140,7 +145,12 @@ private:
         path.lineTo(dev(x1, y0));
         path.lineTo(dev(x1 - arm, y0));
         p_.drawPath(path);
-        if (!label.isEmpty()) text(label, x0, y1 + 0.02 * ch(), x1, y0, 0.30 * ch(), lighter(color));
+        if (label.isEmpty()) return;
+        if (tall) {
+            text(label, x0, y1, x1, y0, 0.48 * ch(), color);
+        } else {
+            text(label, x0, y1 + 0.02 * ch(), x1, y0, 0.30 * ch(), lighter(color));
+        }
     }
 
     static QColor lighter(const QColor& c) {
@@ -152,24 +162,27 @@ private:
         for (int i = 0; i < grid.columns; ++i) {
             for (int j = 0; j < grid.rows; ++j) bubble(grid.at(i, j), QString::number(j), ink_.bubble);
         }
-        // A guide bar under each column, in the cell below the last row: the
-        // reader binarizes that cell with the column in its second image, and
-        // a mid-gray bar there keeps the light print of an empty column white.
-        for (int i = 0; i < grid.columns; ++i) {
-            const CellPos& last = grid.at(i, grid.rows - 1);
-            const double y = last.y - ch();
-            fillRect(last.x + 0.25 * cw(), y - 0.45 * ch(), last.x + 0.75 * cw(), y - 0.62 * ch(), ink_.anchor);
-        }
         const CellPos& first = grid.at(0, 0);
         const double right = first.x + grid.columns * cw();
         const double bottom = first.y - grid.rows * ch();
-        strokeRect(first.x - 0.2 * cw(), first.y + 0.08 * ch(), right + 0.2 * cw(), bottom - 0.85 * ch(), ink_.frame,
-                   std::max(mm(0.15), 0.25));
+        strokeRect(first.x - 0.2 * cw(), first.y + 0.08 * ch(), right + 0.2 * cw(), bottom - kFrameBelowGrid * ch(),
+                   ink_.frame, std::max(mm(0.15), 0.25));
         // The caption fits between the grid and the top of the field of view.
         const double top = std::min(first.y + 0.75 * ch(), gy(11.97));
         const double base = first.y + 0.1 * ch();
         text(caption, first.x - 0.3 * cw(), top, right + 0.3 * cw(), base, std::min(0.55 * ch(), 0.95 * (top - base)),
              ink_.text);
+    }
+
+    // The guide bars (recognition/geometry.h): mid-gray, darker than the
+    // bubbles, lighter than pencil.
+    void drawGuideBars() {
+        GuideBars bars;
+        guideBars(t_, place_, bars);
+        for (int i = 0; i < bars.count; ++i) {
+            const GuideBar& b = bars.bars[i];
+            fillRect(b.left, b.bottom, b.right, b.top, ink_.anchor);
+        }
     }
 
     void drawDigitGrids() {
@@ -189,19 +202,6 @@ private:
         if (t_.abMode == 0) computeCells(t_, place_, 1, paperB);
         static const char* letters[4] = {"A", "B", "C", "D"};
         const bool vertical = t_.optionsVertical == 1;
-        for (int q = 0; q + 4 < cells.questionCount; q += 5) {
-            // A guide bar beside each block, where the reader's second image
-            // takes one more cell than the block (see the digit grids).
-            const CellPos& a = cells.options[q][0];
-            const CellPos& d = cells.options[q][3];
-            if (vertical) {
-                const double y = d.y - ch() - 0.5 * ch();
-                fillRect(a.x + 0.2 * cw(), y - 0.06 * ch(), a.x + 4.8 * cw(), y + 0.06 * ch(), ink_.anchor);
-            } else {
-                const double x = d.x + cw();
-                fillRect(x + 0.12 * cw(), a.y - 0.25 * ch(), x + 0.22 * cw(), a.y - 4.75 * ch(), ink_.anchor);
-            }
-        }
         for (int q = 0; q < cells.questionCount; ++q) {
             for (int o = 0; o < 4; ++o) bubble(cells.options[q][o], letters[o], ink_.bubble);
             const CellPos& a = cells.options[q][0];
@@ -255,6 +255,11 @@ private:
             }
         }
         if (c1 < 0) return;
+        // Only a free rectangle of slots big enough for the text takes them.
+        for (const auto& [c, r] : used) {
+            if (c >= c0 && c <= c1 && r >= r0 && r <= r1) return;
+        }
+        if ((c1 - c0 + 1) * t_.blockPitchX < 8 || (r1 - r0 + 1) * t_.blockPitchY < 5) return;
         const double top = gy(t_.answerY) - r0 * bpy;
         const double bottom = gy(t_.answerY) - (r1 + 1) * bpy + (t_.blockPitchY - (t_.optionsVertical ? 4 : 5)) * ch();
         const double left = place_.originX + c0 * bpx - (t_.optionsVertical ? 0 : 1.5 * cw());
@@ -284,8 +289,12 @@ private:
 
     void drawHeader() {
         const double left = gx(boxLeftCells() + 0.3);
-        double right = gx(t_.admissionX - 0.6);
-        if (t_.admissionDigits == 0) right = gx(t_.subjectX - 0.6);
+        // Up to the leftmost digit grid.
+        double first = 1e9;
+        if (t_.admissionDigits > 0) first = std::min(first, static_cast<double>(t_.admissionX));
+        if (t_.subjectColumns > 0) first = std::min(first, static_cast<double>(t_.subjectX));
+        if (t_.scoreDigits > 0) first = std::min(first, static_cast<double>(t_.scoreX));
+        const double right = gx(first - 0.6);
         text(QString::fromStdString(d_.title), left, gy(11.9), right, gy(10.3), 1.15 * ch(), ink_.text,
              Qt::AlignCenter, true);
         writeInBox(QStringLiteral("姓名"), left, right, gy(9.8));
@@ -335,6 +344,9 @@ Box sheetBox(const CardTemplate& t) {
 LocationResult locationFor(const CardTemplate& t, const CardPlacement& at) {
     LocationResult r = placementFor(t, static_cast<float>(at.scale), static_cast<float>(at.upperLeftX),
                                     static_cast<float>(at.upperLeftY));
+    // A printed card has its cells where the layout puts them: the reader's
+    // extra pixel of origin is no part of the print.
+    r.originX = static_cast<float>(at.upperLeftX + t.originOffsetX * at.scale);
     const int left = static_cast<int>(at.upperLeftX);
     const int right = static_cast<int>(at.upperLeftX + at.scale * t.lowerLineLength);
     const int upper = static_cast<int>(at.upperLeftY);

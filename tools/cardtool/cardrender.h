@@ -37,6 +37,9 @@ Box sheetBox(const CardTemplate& t);
 inline constexpr double kSheetMargin = 5.0;  // millimetres
 // Thickness of the detection lines, millimetres.
 inline constexpr double kLineThickness = 1.8;
+// The frame around a digit grid runs this many cells below its last row,
+// just round the guide bars.
+inline constexpr double kFrameBelowGrid = 0.72;
 
 // The placement a perfect location gives for this drawing (scale, cell size,
 // origin and the line ends P1..P4 = Q1..Q4).

@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "base/prompter.h"
 #include "cardfill.h"
+#include "randomlayout.h"
 #include "recognition/pixelops.h"
 
 namespace tarvel::cards {
@@ -60,7 +61,8 @@ std::string jsonText(const std::string& s) {
 }
 
 struct Case {
-    size_t design = 0;
+    const CardDesign* design = nullptr;  // the card in the picture
+    const CardDesign* chosen = nullptr;  // the layout it is read under
     CardContent content;
     std::vector<int> multiple;
     MarkStyle style;
@@ -72,13 +74,41 @@ struct Case {
 
 class CorpusWriter {
 public:
-    CorpusWriter(const CorpusOptions& o, std::vector<CardDesign> designs) : o_(o), designs_(std::move(designs)) {}
+    CorpusWriter(const CorpusOptions& o, std::vector<CardDesign> designs, std::vector<CardDesign> random)
+        : o_(o), designs_(std::move(designs)), random_(std::move(random)) {
+        // Wrong layouts: every ordered pair of the shipped layouts and the
+        // first few random ones.
+        std::vector<const CardDesign*> all;
+        for (const CardDesign& d : designs_) all.push_back(&d);
+        for (size_t i = 0; i < random_.size() && i < kWrongLayoutRandoms; ++i) all.push_back(&random_[i]);
+        for (const CardDesign* drawn : all) {
+            for (const CardDesign* chosen : all) {
+                if (drawn != chosen) pairs_.push_back({drawn, chosen});
+            }
+        }
+    }
 
     std::string writeSet(const std::string& set, const std::function<void(const std::string&)>& progress) {
         int n = o_.count;
-        if (n <= 0) n = set == "normal" ? 320 : set == "hard" ? 160 : set == "bleed" ? 240 : 72;
+        if (n <= 0) {
+            n = set == "normal"        ? 320
+                : set == "hard"        ? 160
+                : set == "bleed"       ? 240
+                : set == "layouts"     ? kFramesPerLayout * static_cast<int>(random_.size())
+                : set == "wronglayout" ? static_cast<int>(pairs_.size())
+                                       : 72;
+        }
         const std::string dir = o_.out + "/" + set;
         if (!QDir().mkpath(QString::fromStdString(dir))) return "无法创建文件夹 " + dir;
+        if (set == "layouts" || set == "wronglayout") {
+            // The random layouts travel with their frames.
+            for (const CardDesign& d : random_) {
+                const auto bytes = encodeTemplate(d.layout);
+                std::ofstream out(dir + "/" + d.datName(), std::ios::binary | std::ios::trunc);
+                out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+                if (!out.flush()) return "无法写入 " + dir + "/" + d.datName();
+            }
+        }
         std::ofstream truth(dir + "/truth.jsonl", std::ios::trunc);
         if (!truth) return "无法写入 " + dir + "/truth.jsonl";
         uint64_t salt = 0;
@@ -91,7 +121,7 @@ public:
             // black share on the wrong side of 20 %) is drawn again.
             for (int attempt = 0;; ++attempt) {
                 if (attempt > 40) return "无法生成 " + set + " 第" + std::to_string(i) + "帧";
-                c = makeCase(set, i, rng);
+                c = makeCase(set, i, n, rng);
                 frame = shoot(c, rng.next());
                 const int black = blackShareAt100(frame);
                 if (!(c.code == 12 ? black > 22 : black < 18)) continue;
@@ -119,7 +149,7 @@ private:
     // there is the reader's fault and must show in the counts.
     bool readsAsTruth(const QImage& frame, const Case& c, const std::string& set) const {
         if (set != "hard") return true;
-        const CardDesign& d = designs_[c.design];
+        const CardDesign& d = *c.design;
         CardReading r = readWithPerfectLocation(frame, d, c.view, c.multiple);
         for (size_t q = 0; q < c.content.answers.size(); ++q) {
             if (r.answers[q] != c.content.answers[q]) return false;
@@ -128,16 +158,37 @@ private:
     }
 
     QImage shoot(const Case& c, uint64_t start) {
-        const CardDesign& d = designs_[c.design];
+        const CardDesign& d = *c.design;
         CardPlacement at;
         QImage sheet = renderFilledSheet(d, sheetResolutionFor(d.layout, c.view), c.content, c.style, start, &at);
         return photograph(sheet, at, d.layout, c.view, c.look, start + 1);
     }
 
-    Case makeCase(const std::string& set, int i, Rng& rng) {
+    Case makeCase(const std::string& set, int i, int n, Rng& rng) {
         Case c;
-        c.design = static_cast<size_t>(i) % designs_.size();
-        const CardTemplate& t = designs_[c.design].layout;
+        if (set == "layouts") {
+            // Each layout's first frame is its standard answer; its frames
+            // run through every distance the card can be taken from.
+            const int layouts = static_cast<int>(random_.size());
+            c.design = c.chosen = &random_[static_cast<size_t>(i % layouts)];
+            c.content = randomContent(c.design->layout, rng, i < layouts, c.multiple);
+            const int frames = (n + layouts - 1) / layouts;
+            randomLook(c, rng);
+            placeAtDistance(c, rng, (i / layouts + rng.uniform()) / frames);
+            keepPaperReadable(c);
+            return c;
+        }
+        if (set == "wronglayout") {
+            const auto& [drawn, chosen] = pairs_[static_cast<size_t>(i) % pairs_.size()];
+            c.design = drawn;
+            c.chosen = chosen;
+            c.content = randomContent(drawn->layout, rng, i % 10 == 0, c.multiple);
+            normalLook(c, rng);
+            placeAsWrongLayout(c, rng);
+            return c;
+        }
+        c.design = c.chosen = &designs_[static_cast<size_t>(i) % designs_.size()];
+        const CardTemplate& t = c.design->layout;
         c.content = randomContent(t, rng, i % 10 == 0, c.multiple);
         if (set == "hard") {
             hardLook(c, rng);
@@ -201,10 +252,29 @@ private:
         c.style.lightest = 100;
     }
 
+    // Any light a desk lamp or a window gives: dim or bright, daylight or a
+    // warm bulb, sharp or a little out of focus, now and then a shadow.
+    void randomLook(Case& c, Rng& rng) {
+        normalLook(c, rng);
+        CameraLook& l = c.look;
+        if (rng.chance(0.5)) {
+            l.exposure = rng.uniform(0.6, 0.82);
+            l.noise = rng.uniform(2.5, 5);
+        }
+        if (rng.chance(0.5)) l.warmth = rng.uniform(0.3, 1.0);
+        l.blur = rng.uniform(0.4, 1.5);
+        if (rng.chance(0.2)) {
+            l.shadow = rng.uniform(0.1, 0.3);
+            l.shadowAngle = rng.uniform(0, 360);
+            l.shadowOffset = rng.uniform(-150, 150);
+        }
+        l.jpegQuality = rng.integer(60, 95);
+    }
+
     // Dim and uneven, but like a webcam's automatic exposure: the darkest
     // paper on the card stays at gray 145 or more.
     void keepPaperReadable(Case& c) {
-        const CardTemplate& t = designs_[c.design].layout;
+        const CardTemplate& t = c.design->layout;
         const Homography h = cardToFrame(t, c.view);
         const Box b = fieldOfViewBox(t);
         double darkest = 1;
@@ -229,8 +299,48 @@ private:
         v.shiftY = rng.uniform(-shift, shift) * 0.75;
     }
 
+    // Where the whole card is in view at `at` (0..1) of the distances at
+    // which its lower line is at least kMinLowerLinePixels long.
+    void placeAtDistance(Case& c, Rng& rng, double at) {
+        const CardTemplate& t = c.design->layout;
+        const ScaleRange scales = photographableScales(t);
+        const double scale = scales.low + (scales.high - scales.low) * std::clamp(at, 0.0, 1.0);
+        const double share = scale * fieldOfViewBox(t).height() / kFrameHeight;
+        for (int attempt = 0; attempt < 20000; ++attempt) {
+            const double room = 1.0 - std::min(0.9, attempt / 4000.0);
+            randomView(c.view, rng, share, share, 8 * room, 5 * room, 80 * room);
+            bool clear = false;
+            if (expectedCode(t, c.view, 8, clear) == 0 && clear && lowerLinePixels(t, c.view) >= kMinLowerLinePixels) {
+                c.code = 0;
+                return;
+            }
+        }
+        throw std::runtime_error("没有找到 " + c.design->name + " 整张卡都在画面内的拍摄位置");
+    }
+
+    // A card in view whose lines, read with the chosen layout's proportions,
+    // would put that layout's field of view in view too: only what is
+    // printed between and above the lines can tell the two apart.
+    void placeAsWrongLayout(Case& c, Rng& rng) {
+        const CardTemplate& drawn = c.design->layout;
+        CardTemplate seen = c.chosen->layout;
+        seen.cellWidth *= drawn.lowerLineLength / seen.lowerLineLength;
+        seen.cellHeight *= drawn.lineSpacing / seen.lineSpacing;
+        seen.lowerLineLength = drawn.lowerLineLength;
+        seen.lineSpacing = drawn.lineSpacing;
+        for (int attempt = 0; attempt < 20000; ++attempt) {
+            randomView(c.view, rng, 0.55, 0.92, 8, 4.2, 80);
+            bool clear = false, seenClear = false;
+            if (expectedCode(drawn, c.view, 8, clear) != 0 || !clear) continue;
+            if (attempt < 10000 && (expectedCode(seen, c.view, 8, seenClear) != 0 || !seenClear)) continue;
+            c.code = kWrongLayoutCode;
+            return;
+        }
+        throw std::runtime_error("没有找到 " + c.design->name + " 整张卡都在画面内的拍摄位置");
+    }
+
     void placeForCodeZero(Case& c, Rng& rng, double shareLow, double shareHigh, double rotation, double tilt) {
-        const CardTemplate& t = designs_[c.design].layout;
+        const CardTemplate& t = c.design->layout;
         for (int attempt = 0; attempt < 100000; ++attempt) {
             // Large cards get less room to move; every tenth try is centred.
             randomView(c.view, rng, shareLow, shareHigh, rotation, tilt, attempt % 10 == 9 ? 0 : 80);
@@ -246,7 +356,7 @@ private:
 
     // Twelve kinds of frames that location must refuse.
     void refuse(Case& c, int i, Rng& rng) {
-        const CardTemplate& t = designs_[c.design].layout;
+        const CardTemplate& t = c.design->layout;
         const int kind = i % 12;
         static const int targets[9] = {3, 4, 5, 6, 7, 8, 9, 10, 11};
         if (kind < 9) {
@@ -283,9 +393,10 @@ private:
     }
 
     std::string truthLine(const std::string& file, const Case& c) const {
-        const CardDesign& d = designs_[c.design];
+        const CardDesign& d = *c.design;
         std::ostringstream s;
-        s << "{\"file\": " << jsonText(file) << ", \"layout\": " << jsonText(d.datName()) << ", \"code\": " << c.code
+        s << "{\"file\": " << jsonText(file) << ", \"layout\": " << jsonText(c.chosen->datName())
+          << ", \"code\": " << c.code
           << ", \"abFlag\": " << effectiveAbFlag(d.layout, c.content.abFlag)
           << ", \"admission\": " << jsonText(c.content.admission) << ", \"subject\": " << jsonText(c.content.subject)
           << ", \"score\": " << (d.layout.scoreDigits > 0 ? jsonText(c.content.score) : "null") << ", \"answers\": [";
@@ -315,8 +426,13 @@ private:
         return s.str();
     }
 
+    static constexpr size_t kWrongLayoutRandoms = 9;
+    static constexpr int kFramesPerLayout = 20;
+
     CorpusOptions o_;
     std::vector<CardDesign> designs_;
+    std::vector<CardDesign> random_;
+    std::vector<std::pair<const CardDesign*, const CardDesign*>> pairs_;
     int redrawn_ = 0;
 };
 
@@ -385,7 +501,16 @@ int expectedCode(const CardTemplate& t, const CameraView& view, double margin, b
         if (w == Where::Unclear) clear = false;
         if (w != Where::Inside) return k < 2 ? 7 + k : (view.turned ? 11 : 7 + k);
     }
-    return 0;
+    // Location looks for the orientation mark on every card it finds.
+    return view.turned ? 11 : 0;
+}
+
+double lowerLinePixels(const CardTemplate& t, const CameraView& view) {
+    const Homography h = cardToFrame(t, view);
+    const Pt a = project(h, 0, -t.lineSpacing), b = project(h, t.lowerLineLength, -t.lineSpacing);
+    const Pt c = project(h, 0, 0), d = project(h, t.lowerLineLength, 0);
+    // On a turned card location takes the printed upper line as the lower one.
+    return view.turned ? std::hypot(d.x - c.x, d.y - c.y) : std::hypot(b.x - a.x, b.y - a.y);
 }
 
 std::string writeCorpus(const CorpusOptions& options, const std::function<void(const std::string&)>& progress) {
@@ -401,14 +526,19 @@ std::string writeCorpus(const CorpusOptions& options, const std::function<void(c
     }
     if (designs.empty()) return "在 " + dir + " 中没有找到答题卡模板";
     try {
-    CorpusWriter writer(options, designs);
-    std::stringstream sets(options.sets);
-    std::string set;
-    while (std::getline(sets, set, ',')) {
-        if (set != "normal" && set != "hard" && set != "refuse" && set != "bleed") return "未知的集合：" + set;
-        std::string problem = writer.writeSet(set, progress);
-        if (!problem.empty()) return problem;
-    }
+        const bool random = options.sets.find("layout") != std::string::npos;
+        CorpusWriter writer(options, designs, random ? randomDesigns(options.start, options.randomLayouts)
+                                                     : std::vector<CardDesign>{});
+        std::stringstream sets(options.sets);
+        std::string set;
+        while (std::getline(sets, set, ',')) {
+            if (set != "normal" && set != "hard" && set != "refuse" && set != "bleed" && set != "layouts" &&
+                set != "wronglayout") {
+                return "未知的集合：" + set;
+            }
+            std::string problem = writer.writeSet(set, progress);
+            if (!problem.empty()) return problem;
+        }
     } catch (const std::exception& e) {
         return e.what();
     }

@@ -19,13 +19,20 @@ namespace tarvel::cards {
 // that the outcome would hang on a pixel; corpora skip such views.
 int expectedCode(const CardTemplate& t, const CameraView& view, double margin, bool& clear);
 
+// The code of a card read under a layout it was not printed for.
+inline constexpr int kWrongLayoutCode = 14;
+
+// Length of the lower detection line in the frame, pixels.
+double lowerLinePixels(const CardTemplate& t, const CameraView& view);
+
 struct CorpusOptions {
     std::string out;                          // folder; <out>/<set>/ is created
     std::string sets = "normal,hard,refuse";  // comma separated
     uint64_t start = 1;                       // random start value
     std::string layoutDir;                    // .layout or .dat files; default: the installed 模板文件/
-    int count = 0;                            // frames per set; 0 = normal 320, hard 160, refuse 72
+    int count = 0;                            // frames per set; 0 = the sizes cardtool's help names
     bool bmp = false;                         // frames as BMP instead of JPEG files
+    int randomLayouts = 40;                   // random layouts of the sets "layouts" and "wronglayout"
 };
 
 // Writes the corpora; returns "" or a message. `progress` gets one line per set.

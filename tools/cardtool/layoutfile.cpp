@@ -1,6 +1,7 @@
 #include "layoutfile.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -197,6 +198,36 @@ std::string layoutJson(const CardDesign& design) {
     }
     json += "]\n}\n";
     return json;
+}
+
+std::string layoutText(const CardDesign& design) {
+    CardTemplate t = design.layout;
+    // The shortest decimal text that reads back as the same float.
+    auto shortest = [](float v) {
+        char text[32];
+        for (int digits = 6; digits <= 9; ++digits) {
+            std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(v));
+            if (std::strtof(text, nullptr) == v) break;
+        }
+        return std::string(text);
+    };
+    std::string out = "title = " + design.title + "\n";
+    for (const Field& f : fields()) {
+        if (std::string(f.key) == "subjectCount") {
+            for (int i = 0; i < kMaxSubjects && i < t.subjectCount; ++i) {
+                out += "subject = " + t.subjects[i].code + " " + t.subjects[i].name + "\n";
+            }
+            continue;
+        }
+        out += std::string(f.key) + " = ";
+        if (std::holds_alternative<FloatField>(f.member)) {
+            out += shortest(t.*std::get<FloatField>(f.member));
+        } else {
+            out += std::to_string(t.*std::get<IntField>(f.member));
+        }
+        out += "\n";
+    }
+    return out;
 }
 
 }  // namespace tarvel::cards

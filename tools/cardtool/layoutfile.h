@@ -28,6 +28,9 @@ std::string loadDesign(const std::string& path, CardDesign& out);
 // Every field of the record as a JSON object (UTF-8).
 std::string layoutJson(const CardDesign& design);
 
+// The layout as text that parseLayoutText reads back to the same record.
+std::string layoutText(const CardDesign& design);
+
 // The file name without folder and extension.
 std::string stemOf(const std::string& path);
 

@@ -16,6 +16,7 @@
 #include "corpus.h"
 #include "frameformats.h"
 #include "layoutfile.h"
+#include "randomlayout.h"
 
 using namespace tarvel;
 using namespace tarvel::cards;
@@ -143,6 +144,7 @@ CameraLook lookFrom(const Args& a) {
     CameraLook l;
     l.exposure = number(a, "exposure", l.exposure);
     l.blur = number(a, "blur", l.blur);
+    l.warmth = number(a, "warmth", l.warmth);
     l.noise = number(a, "noise", l.noise);
     l.shadow = number(a, "shadow", 0);
     l.shadowAngle = number(a, "shadow-angle", 30);
@@ -179,6 +181,22 @@ bool writeFrame(const Args& a, const QImage& frame, const std::string& path) {
         return false;
     }
     return true;
+}
+
+int cmdRandom(const Args& a) {
+    if (!a.positional.empty() || !a.has("out")) return fail("用法：cardtool random --out DIR [--count N] [--seed N]");
+    const int count = static_cast<int>(number(a, "count", 10));
+    if (count < 1 || count > 99) return fail("--count 应在1到99之间");
+    for (const CardDesign& d : randomDesigns(startValue(a), count)) {
+        const std::string base = a.get("out") + "/" + d.name;
+        const std::string text = layoutText(d);
+        const auto bytes = encodeTemplate(d.layout);
+        if (!writeBytes(base + ".layout", std::vector<uint8_t>(text.begin(), text.end())) ||
+            !writeBytes(base + ".dat", std::vector<uint8_t>(bytes.begin(), bytes.end()))) {
+            return fail("无法写入 " + base);
+        }
+    }
+    return 0;
 }
 
 int cmdFill(const Args& a) {
@@ -327,6 +345,8 @@ int cmdCorpus(const Args& a) {
     options.start = startValue(a);
     options.layoutDir = a.get("layouts", "");
     if (a.has("count")) options.count = static_cast<int>(number(a, "count", 0));
+    options.randomLayouts = static_cast<int>(number(a, "random-layouts", options.randomLayouts));
+    if (options.randomLayouts < 1 || options.randomLayouts > 99) return fail("--random-layouts 应在1到99之间");
     options.bmp = a.get("image", "jpg") == "bmp";
     std::string problem = writeCorpus(options, [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     return problem.empty() ? 0 : fail(problem);
@@ -397,6 +417,11 @@ const std::vector<Command>& commands() {
          "cardtool compile LAYOUT --out DIR\n"
          "  Compiles a layout source (.layout) into DIR/<name>.dat (392 bytes); fails on an unusable layout.\n",
          cmdCompile},
+        {"random",
+         "cardtool random --out DIR [--count 10] [--seed N]\n"
+         "  Random but valid layouts of both families (DY and JD in turn): DIR/DY随机01.layout and .dat, ...\n"
+         "  The same start value gives the same layouts as the corpus set \"layouts\".\n",
+         cmdRandom},
         {"info",
          "cardtool info FILE.dat|FILE.layout\n"
          "  Prints every field of a layout as JSON (UTF-8).\n",
@@ -415,7 +440,8 @@ const std::vector<Command>& commands() {
         {"photo",
          "cardtool photo LAYOUT --out FILE [fill options] [--share 0.8] [--rotation DEG] [--tilt-x DEG]\n"
          "               [--tilt-y DEG] [--shift-x PX] [--shift-y PX] [--turned] [--no-card] [--dark-desk]\n"
-         "               [--exposure 0.92] [--blur SIGMA] [--noise SIGMA] [--shadow 0..1] [--quality Q]\n"
+         "               [--exposure 0.92] [--warmth 0..1] [--blur SIGMA] [--noise SIGMA] [--shadow 0..1]\n"
+         "               [--quality Q]\n"
          "               [--format bgr24|yuy2|i420|mjpg]\n"
          "  A 640x480 camera frame of the filled card on white paper on a desk. --share: height of the\n"
          "  field-of-view box as a share of the frame height. With --format the camera's raw bytes are written.\n",
@@ -432,10 +458,14 @@ const std::vector<Command>& commands() {
          "  palette PNGs for the README.\n",
          cmdDocs},
         {"corpus",
-         "cardtool corpus --out DIR [--sets normal,hard,refuse,bleed] [--seed N] [--count N] [--image jpg|bmp]\n"
-         "                [--layouts DIR]\n"
+         "cardtool corpus --out DIR [--sets normal,hard,refuse,bleed,layouts,wronglayout] [--seed N] [--count N]\n"
+         "                [--image jpg|bmp] [--layouts DIR] [--random-layouts N]\n"
          "  Test frames with their truth: DIR/<set>/NNNN.jpg and DIR/<set>/truth.jsonl. Sizes: normal 320,\n"
-         "  hard 160, refuse 72, bleed 240 (careless marks running into neighbours; or --count per set).\n",
+         "  hard 160, refuse 72, bleed 240 (careless marks running into neighbours; or --count per set).\n"
+         "  layouts: 20 frames of each of N random layouts (default 40, the layouts of cardtool random) at\n"
+         "  every distance where the lower line is at least 300 pixels long, in any light; wronglayout: the\n"
+         "  shipped layouts and the first 9 random ones, each card read under each other layout (code 14).\n"
+         "  Both sets hold the random layouts' .dat files beside their frames.\n",
          cmdCorpus},
     };
     return list;
