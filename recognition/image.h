@@ -73,6 +73,7 @@ struct ImageSet {
     Bitmap binary;      // frame binarized at 100
     Bitmap rotation;    // 800 x 800: rotated frame, later the confirmation image
     Bitmap normalized;  // 800 x 800: the rectified card
+    int frameThreshold = 100;  // the threshold `frame` is binarized at (120 on the darker retry)
 
     void create(int bytesPerPixel);
 };

@@ -114,6 +114,14 @@ std::vector<Rect> cardRects(const Card& card) {
             rects.push_back({cell.x + 1.5, cell.y - place.cellH + 2.5, cell.x + place.cellW - 1.5, cell.y - 2.5});
         }
     }
+    if (card.guideBars) {
+        GuideBars bars;
+        guideBars(t, place, bars);
+        for (int i = 0; i < bars.count; ++i) {
+            const GuideBar& b = bars.bars[i];
+            rects.push_back({b.left, b.bottom, b.right, b.top, 120});
+        }
+    }
     CardCells cells;
     computeCells(t, place, card.truth.abFlag, cells);
     markDigits(rects, place, cells.admission, card.truth.admissionNumber);

@@ -49,6 +49,7 @@ struct Card {
     double lineLength = 441;  // pixels covered by each detection line
     double lineThickness = 5;
     bool orientationMark = true;
+    bool guideBars = true;
     uint8_t lineGray = 20;
     Truth truth;
     int questions = 85;
@@ -56,8 +57,8 @@ struct Card {
 
 // The placement of the layout on an upright card as location measures it.
 float cardScale(const Card& card);
-// Every rectangle of the card: the two lines, the orientation mark, and one
-// filled rectangle per marked cell.
+// Every rectangle of the card: the two lines, the orientation mark, the
+// guide bars, and one filled rectangle per marked cell.
 std::vector<Rect> cardRects(const Card& card);
 
 // A card with random admission number, subject, score and answers (some

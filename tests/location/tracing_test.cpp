@@ -294,7 +294,7 @@ TEST(LineEnds, BlurredEndsAreMeasuredToHalfAPixel) {
                 for (bool left : {true, false}) {
                     IntPoint walked;
                     ASSERT_TRUE(WalkLineEnd(line.binary, traced, left, walked));
-                    const PointD refined = RefineLineEnd(line.color, traced, walked, left);
+                    const PointD refined = RefineLineEnd(line.color, 100, traced, walked, left);
                     const PointD truth = line.end(left);
                     const double dir = left ? -1 : 1;
                     auto along = [&](double x, double y) {
@@ -328,9 +328,33 @@ TEST(LineEnds, WithoutAClearEndTheWalkedEndStays) {
     l.pointB = {485, 200};
     IntPoint walked;
     ASSERT_TRUE(WalkLineEnd(binary, l, false, walked));
-    const PointD refined = RefineLineEnd(color, l, walked, false);
+    const PointD refined = RefineLineEnd(color, 100, l, walked, false);
     EXPECT_EQ(refined.x, walked.x);
     EXPECT_EQ(refined.y, walked.y);
+}
+
+// The profile must explain the walk: it rises through the walk's threshold
+// within about a pixel of the walked end, on the stroke. Otherwise it looked
+// at something else, and the walked end stands.
+TEST(LineEnds, ARefinementTheWalkDoesNotBearOutIsNotUsed) {
+    const BlurredLine line(100.3, 200.4, 380.6, 0.0, 1.0);
+    const DetectedLine traced = line.traced();
+    IntPoint walked;
+    ASSERT_TRUE(WalkLineEnd(line.binary, traced, false, walked));
+    const PointD good = RefineLineEnd(line.color, 100, traced, walked, false);
+    EXPECT_NEAR(good.x, line.end(false).x, 0.5);
+    // The same end as if the walk had stopped three pixels short (a gap in a
+    // worn line), or had gone on three pixels (onto a mark beyond the end).
+    for (int off : {-3, 3}) {
+        const IntPoint moved{walked.x + off, walked.y};
+        const PointD refined = RefineLineEnd(line.color, 100, traced, moved, false);
+        EXPECT_EQ(refined.x, moved.x) << off;
+    }
+    // A walked end beside the stroke (the edge follow bent away from it).
+    const IntPoint beside{walked.x, walked.y + 4};
+    const PointD refined = RefineLineEnd(line.color, 100, traced, beside, false);
+    EXPECT_EQ(refined.x, beside.x);
+    EXPECT_EQ(refined.y, beside.y);
 }
 
 }  // namespace

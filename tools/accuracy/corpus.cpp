@@ -211,9 +211,9 @@ bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, Fram
     const CardFamily family = familyOf(truth.layout);
     LocationResult result;
     CardLocator& locator = method == ReadMethod::Mended ? mended_ : written_;
-    out.code = ReadCardFrame(images_, *t, family, result, locator);
+    out.code = codeOf(ReadCardFrame(images_, *t, family, result, locator));
     out.details = locator.details();
-    if (out.code == location::kLocated) {
+    if (out.code == codeOf(ReadResult::Ok)) {
         ScriptedPrompter prompter;
         ReadOptions options;
         options.method = method;
@@ -231,13 +231,13 @@ bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, Fram
 void judge(FrameResult& r) {
     const Truth& t = r.truth;
     r.difference.clear();
-    if (r.code != location::kLocated) {
+    if (r.code != codeOf(ReadResult::Ok)) {
         // Codes 1 and 2 are one refusal to the user: "未获得正确的检测线". A
         // card of another layout must be refused, whatever the refusal says:
         // its lines may fit no pair, its field of view may lie outside.
         auto same = [](int got, int want) {
-            const bool noLines = got == location::kTooFewLines || got == location::kNoFittingPair;
-            return got == want || (noLines && want <= 2 && want > 0) || want == location::kWrongLayout;
+            const bool noLines = got == codeOf(ReadResult::TooFewLines) || got == codeOf(ReadResult::NoFittingPair);
+            return got == want || (noLines && want <= 2 && want > 0) || want == codeOf(ReadResult::WrongLayout);
         };
         if (t.code == 0) {
             r.verdict = Verdict::Refused;

@@ -41,7 +41,7 @@ struct Tally {
 struct ShareRule {
     int saved = 0, cost = 0;
     void add(const FrameResult& r) {
-        if (r.code != location::kLocated || r.truth.code != 0) return;
+        if (r.code != codeOf(ReadResult::Ok) || r.truth.code != 0) return;
         for (size_t q = 0; q < r.truth.answers.size() && q < kMaxQuestions; ++q) {
             const std::string& want = r.truth.answers[q];
             const bool with = r.reading.reading.answers[q] == want;
@@ -185,14 +185,14 @@ int main(int argc, char** argv) {
             written[key].add(w.verdict, false, isLong);
             writtenTotal.add(w.verdict, false, isLong);
             shareRule[set].add(r);
-            if (r.truth.code == 0 && r.code == location::kLocated) endError.add(r);
+            if (r.truth.code == 0 && r.code == codeOf(ReadResult::Ok)) endError.add(r);
             if (r.verdict == Verdict::Right) continue;
             if (details) printDetails(set, r, regression);
             if (!dump.empty()) {
                 const std::string base = dump + "/" + set + "-" + std::filesystem::path(truth.file).stem().string();
                 Bitmap frame;
                 if (readImageFile(folder + "/" + truth.file, frame, message)) writePngFile(base + ".png", frame);
-                if (r.code == location::kLocated) writePngFile(base + "-card.png", reader.images().normalized);
+                if (r.code == codeOf(ReadResult::Ok)) writePngFile(base + "-card.png", reader.images().normalized);
             }
         }
     }

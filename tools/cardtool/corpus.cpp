@@ -11,6 +11,7 @@
 #include "base/prompter.h"
 #include "cardfill.h"
 #include "randomlayout.h"
+#include "recognition/cardread.h"
 #include "recognition/pixelops.h"
 
 namespace tarvel::cards {
@@ -463,7 +464,7 @@ CardReading readWithPerfectLocation(const QImage& frame, const CardDesign& desig
 
 int blackShareAt100(const QImage& frame) {
     Bitmap b = bitmapFromImage(frame);
-    BinarizeFixed(b, 100);
+    BinarizeFixed(b, kFrameThreshold);
     return BlackPercent(b);
 }
 
