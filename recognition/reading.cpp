@@ -161,50 +161,55 @@ MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
     return s;
 }
 
-// A cell's dark pixels are what spilled over from a darker vertical
-// neighbour when they all sit in one run of dark rows that starts at the
-// edge they share, ends before the cell's middle and runs on into the
-// neighbour, the whole run no longer than one mark. A mark of its own,
-// however far off centre, reaches past the middle, stands apart from the
-// neighbour's mark, or makes the run too long for one mark.
-bool MarkReader::isSpill(const CellPos& cell, int fill) const {
-    // Dark rows that stop short of the middle fill at most about 60 % of
+// A cell's dark pixels are what spilled over from a darker neighbour (above
+// or below, or beside it with `across`) when they all sit in one run of dark
+// lines that starts at the edge they share, ends before the cell's middle and
+// runs on into the neighbour, the whole run no longer than one mark. A mark
+// of its own, however far off centre, reaches past the middle, stands apart
+// from the neighbour's mark, or makes the run too long for one mark.
+bool MarkReader::isSpill(const CellPos& cell, int fill, bool across) const {
+    // Dark lines that stop short of the middle fill at most about 60 % of
     // the inner part; most marks are darker and need no look.
     if (fill > kSpillMostFill) return false;
     const float cw = place_.cellW;
     const float ch = place_.cellH;
-    const int left = static_cast<int>(cell.x + kCellMargin * cw);
-    auto rowDark = [&](int row) {
+    // The cell's extent along the axis the spill runs on, and the inner part
+    // of the other axis that each line is taken over.
+    const float size = across ? cw : ch;
+    const float innerFrom = across ? cell.y - ch + kCellMargin * ch : cell.x + kCellMargin * cw;
+    const float innerTo = across ? cell.y - kCellMargin * ch : cell.x + cw - kCellMargin * cw;
+    auto lineDark = [&](int at) {
         int dark = 0;
         int count = 0;
-        for (int col = left; col < cell.x + cw - kCellMargin * cw; ++col) {
+        for (int k = static_cast<int>(innerFrom); k < innerTo; ++k) {
             ++count;
-            dark += blackAt(normalized_, col, row);
+            dark += across ? blackAt(normalized_, at, k) : blackAt(normalized_, k, at);
         }
         return count > 0 && dark * 3 >= count;
     };
-    const int bottom = static_cast<int>(cell.y - ch);  // the cell's lowest row
-    const int top = static_cast<int>(cell.y);           // the row above the cell
-    const int reach = static_cast<int>(ch);
+    const int first = static_cast<int>(across ? cell.x : cell.y - ch);  // the cell's first line
+    const int next = static_cast<int>(across ? cell.x + cw : cell.y);   // the line after the cell
+    const int reach = static_cast<int>(size);
     for (const int step : {-1, 1}) {
-        const Sample beside = sampleCell(CellPos{cell.x, cell.y + step * ch});
+        const CellPos besidePos = across ? CellPos{cell.x + step * cw, cell.y} : CellPos{cell.x, cell.y + step * ch};
+        const Sample beside = sampleCell(besidePos);
         if (beside.fill() <= fill) continue;
-        // Rows of the cell from the shared edge inward, and of the neighbour
+        // Lines of the cell from the shared edge inward, and of the neighbour
         // from the shared edge outward.
-        const int edge = step < 0 ? bottom : top - 1;
+        const int edge = step < 0 ? first : next - 1;
         int inside = 0;
-        while (inside < reach && rowDark(edge - step * inside)) ++inside;
+        while (inside < reach && lineDark(edge - step * inside)) ++inside;
         if (inside == 0 || inside > reach / 2 + 1) continue;
         int outside = 0;
-        while (outside < 2 * reach && rowDark(edge + step * (outside + 1))) ++outside;
+        while (outside < 2 * reach && lineDark(edge + step * (outside + 1))) ++outside;
         // The run lies mostly in the neighbour, and is one mark long.
-        if (outside + 1 < inside || (inside + outside) * 10 > kSpillRunTenths * ch) continue;
+        if (outside + 1 < inside || (inside + outside) * 10 > kSpillRunTenths * size) continue;
         // Nothing else dark in the cell, nor in the neighbour short of its
         // far margin, where what its other neighbour spills in lies.
-        const int inner = static_cast<int>(reach - kCellMargin * ch);
+        const int inner = static_cast<int>(reach - kCellMargin * size);
         bool more = false;
-        for (int k = inside; k < reach && !more; ++k) more = rowDark(edge - step * k);
-        for (int k = outside; k < inner && !more; ++k) more = rowDark(edge + step * (k + 1));
+        for (int k = inside; k < reach && !more; ++k) more = lineDark(edge - step * k);
+        for (int k = outside; k < inner && !more; ++k) more = lineDark(edge + step * (k + 1));
         if (!more) return true;
     }
     return false;
@@ -221,9 +226,12 @@ std::string MarkReader::ReadDigitColumns(const CellGrid& grid) {
             Sample s = sampleCell(grid.at(i, j));
             fills[j] = s.fill();
             confirmed += s.confirmed;
-            if (s.fill() > bestFill && s.fill() > 10) {
+            // What a mark in the next column spilled over its edge is no
+            // digit of this one.
+            if (method_ == ReadMethod::Mended && fills[j] > 10 && isSpill(grid.at(i, j), fills[j], true)) fills[j] = 0;
+            if (fills[j] > bestFill && fills[j] > 10) {
                 best = j;
-                bestFill = s.fill();
+                bestFill = fills[j];
             }
         }
         // A digit is one cell. Three cells in a row each at least half as
@@ -297,7 +305,7 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
         for (int o = 0; o < 4; ++o) {
             marked[o] = withoutShare[o] = f[o] > 10;
             if (method_ == ReadMethod::Mended) {
-                withoutShare[o] = marked[o] && !isSpill(cells_.options[q][o], f[o]);
+                withoutShare[o] = marked[o] && !isSpill(cells_.options[q][o], f[o], false);
                 marked[o] = withoutShare[o] && f[o] * 100 >= kShareOfDarkest * blockDarkest;
             }
         }

@@ -96,7 +96,7 @@ private:
     void binarizeNormalized(int firstColumn, int rows, int columns, int firstRow);
     void drawReferenceOutline(float ax, float ay);
     Sample sampleCell(const CellPos& cell) const;
-    bool isSpill(const CellPos& cell, int fill) const;
+    bool isSpill(const CellPos& cell, int fill, bool across) const;
     bool markShownAt(const CellGrid& grid);
 
     const CardTemplate& layout_;
