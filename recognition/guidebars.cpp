@@ -10,54 +10,52 @@
 namespace tarvel {
 namespace {
 
-// Gray between pixel centres (a pixel X covers X .. X + 1, its centre at
-// X + 0.5), bilinear; -1 outside the card.
-double grayAt(const Bitmap& card, double x, double y) {
-    const double px = x - 0.5, py = y - 0.5;
-    const int x0 = static_cast<int>(std::floor(px));
-    const int y0 = static_cast<int>(std::floor(py));
-    if (x0 < 0 || y0 < 0 || x0 + 1 >= card.width() || y0 + 1 >= card.height()) return -1;
-    const double fx = px - x0, fy = py - y0;
-    const double g00 = grayOfPixel(card.pixel(x0, y0)), g10 = grayOfPixel(card.pixel(x0 + 1, y0));
-    const double g01 = grayOfPixel(card.pixel(x0, y0 + 1)), g11 = grayOfPixel(card.pixel(x0 + 1, y0 + 1));
-    return (g00 * (1 - fx) + g10 * fx) * (1 - fy) + (g01 * (1 - fx) + g11 * fx) * fy;
+// Mean gray of the pixels whose centres lie in [x0, x1) x [y0, y1); -1 when
+// there are none or any lies off the card.
+double meanGray(const Bitmap& card, double x0, double x1, double y0, double y1) {
+    const int c0 = static_cast<int>(std::ceil(x0 - 0.5)), c1 = static_cast<int>(std::ceil(x1 - 0.5));
+    const int r0 = static_cast<int>(std::ceil(y0 - 0.5)), r1 = static_cast<int>(std::ceil(y1 - 0.5));
+    if (c1 <= c0 || r1 <= r0 || c0 < 0 || r0 < 0 || c1 > card.width() || r1 > card.height()) return -1;
+    int sum = 0;
+    for (int r = r0; r < r1; ++r) {
+        const uint8_t* p = card.pixel(c0, r);
+        for (int c = c0; c < c1; ++c, p += card.bytesPerPixel()) sum += weightedSum(p);
+    }
+    return sum / 100.0 / ((c1 - c0) * (r1 - r0));
 }
 
-// Mean gray over a rectangle given along and across a bar's long side,
-// sampled every half pixel; -1 when any of it lies off the card.
-double meanGray(const Bitmap& card, bool upright, double along0, double along1, double across0, double across1) {
-    double sum = 0;
-    int n = 0;
-    for (double a = along0; a <= along1 + 1e-9; a += 0.5) {
-        for (double c = across0; c <= across1 + 1e-9; c += 0.5) {
-            const double g = upright ? grayAt(card, c, a) : grayAt(card, a, c);
-            if (g < 0) return -1;
-            sum += g;
-            ++n;
-        }
-    }
-    return n ? sum / n : -1;
+// The bar's contrast with its core moved `shift` pixels along its length.
+double contrastAt(const Bitmap& card, const GuideBar& bar, double cell, double shift) {
+    const bool upright = bar.upright;
+    const double along0 = (upright ? bar.bottom : bar.left) + shift;
+    const double along1 = (upright ? bar.top : bar.right) + shift;
+    const double across0 = upright ? bar.left : bar.bottom, across1 = upright ? bar.right : bar.top;
+    const double length = along1 - along0, width = across1 - across0, mid = (across0 + across1) / 2;
+    // At least one pixel across, whatever the bar's width.
+    const double half = std::max(0.5, width / 4);
+    auto mean = [&](double a0, double a1, double c0, double c1) {
+        return upright ? meanGray(card, c0, c1, a0, a1) : meanGray(card, a0, a1, c0, c1);
+    };
+    const double core = mean(along0 + length / 4, along1 - length / 4, mid - half, mid + half);
+    // Paper beyond both its ends, where the card leaves a gap of a quarter
+    // cell at least; not beside it, where a mark in the next cell may lie.
+    const double reach = std::max(1.0, 0.2 * cell), gap = std::min(0.05 * cell, reach - 1.0);
+    const double flankA = mean(along0 - reach, along0 - gap, mid - half, mid + half);
+    const double flankB = mean(along1 + gap, along1 + reach, mid - half, mid + half);
+    if (core < 0 || flankA < 0 || flankB < 0) return 0;
+    const double paper = std::min(flankA, flankB);
+    return paper > 0 ? (paper - core) / paper : 0;
 }
 
 }  // namespace
 
 double GuideBarContrast(const Bitmap& card, const GuideBar& bar, const LocationResult& place) {
-    const bool upright = bar.upright;
-    const double along0 = upright ? bar.bottom : bar.left, along1 = upright ? bar.top : bar.right;
-    const double across0 = upright ? bar.left : bar.bottom, across1 = upright ? bar.right : bar.top;
-    const double length = along1 - along0, width = across1 - across0;
-    const double midAcross = (across0 + across1) / 2;
-    // The bar's core: its middle half along, its middle across.
-    const double core = meanGray(card, upright, along0 + length / 4, along1 - length / 4,
-                                 midAcross - width / 4, midAcross + width / 4);
-    // Paper beyond both its ends, where the card leaves a gap of a quarter
-    // cell at least; not beside it, where a mark in the next cell may lie.
-    const double cell = upright ? place.cellH : place.cellW;
-    const double flankA = meanGray(card, upright, along0 - 0.2 * cell, along0 - 0.05 * cell, across0, across1);
-    const double flankB = meanGray(card, upright, along1 + 0.05 * cell, along1 + 0.2 * cell, across0, across1);
-    if (core < 0 || flankA < 0 || flankB < 0) return 0;
-    const double paper = std::min(flankA, flankB);
-    return paper > 0 ? (paper - core) / paper : 0;
+    // The rotation and the warp each copy the nearest pixel, so a bar may lie
+    // up to a pixel from where the geometry puts it.
+    const double cell = bar.upright ? place.cellH : place.cellW;
+    double best = contrastAt(card, bar, cell, 0);
+    for (const double shift : {-1.0, 1.0}) best = std::max(best, contrastAt(card, bar, cell, shift));
+    return best;
 }
 
 int GuideBarsShown(const Bitmap& card, const CardTemplate& layout, const LocationResult& place, int& total) {

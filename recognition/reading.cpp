@@ -16,6 +16,9 @@ int topRowOf(float y) { return static_cast<int>(kCanvasSize - y); }
 
 bool blackAt(const Bitmap& image, int x, int y) { return image.contains(x, y) && image.isBlack(x, y); }
 
+// Binarization leaves blue, green and red all 0 or all 255.
+bool isBinarized(const uint8_t* p) { return p[0] == p[1] && p[1] == p[2] && (p[0] == 0 || p[0] == 255); }
+
 }  // namespace
 
 const char* AnswerLetters(int mask) { return kLetters[mask & 15]; }
@@ -178,14 +181,20 @@ bool MarkReader::isSpill(const CellPos& cell, int fill, bool across) const {
     const float size = across ? cw : ch;
     const float innerFrom = across ? cell.y - ch + kCellMargin * ch : cell.x + kCellMargin * cw;
     const float innerTo = across ? cell.y - kCellMargin * ch : cell.x + cw - kCellMargin * cw;
+    // A line is dark when a third of it is black. Columns binarized one by
+    // one may leave a seam of one line that belongs to neither (their widths
+    // are truncated): a seam neither ends nor starts a run.
     auto lineDark = [&](int at) {
         int dark = 0;
         int count = 0;
+        int seam = 0;
         for (int k = static_cast<int>(innerFrom); k < innerTo; ++k) {
+            const int x = across ? at : k, y = across ? k : at;
             ++count;
-            dark += across ? blackAt(normalized_, at, k) : blackAt(normalized_, k, at);
+            dark += blackAt(normalized_, x, y);
+            seam += normalized_.contains(x, y) && !isBinarized(normalized_.pixel(x, y));
         }
-        return count > 0 && dark * 3 >= count;
+        return count > 0 && (dark * 3 >= count || seam == count);
     };
     const int first = static_cast<int>(across ? cell.x : cell.y - ch);  // the cell's first line
     const int next = static_cast<int>(across ? cell.x + cw : cell.y);   // the line after the cell

@@ -13,6 +13,7 @@
 
 #include "base/paths.h"
 #include "corpus.h"
+#include "grading.h"
 #include "recognition/imagefile.h"
 
 using namespace tarvel;
@@ -87,6 +88,9 @@ void printDetails(const std::string& set, const FrameResult& r, bool regression)
     std::printf("    线 %zu 对 %zu θ=%.4f 端点 L1(%d,%d) L2(%d,%d) L3(%d,%d) L4(%d,%d)\n", d.lines.size(), d.pairs.size(),
                 d.theta, d.lineEnds[0].x, d.lineEnds[0].y, d.lineEnds[1].x, d.lineEnds[1].y, d.lineEnds[2].x,
                 d.lineEnds[2].y, d.lineEnds[3].x, d.lineEnds[3].y);
+    std::printf("    细化端点 L1(%.1f,%.1f) L2(%.1f,%.1f) L3(%.1f,%.1f) L4(%.1f,%.1f)\n", d.preciseEnds[0].x,
+                d.preciseEnds[0].y, d.preciseEnds[1].x, d.preciseEnds[1].y, d.preciseEnds[2].x, d.preciseEnds[2].y,
+                d.preciseEnds[3].x, d.preciseEnds[3].y);
     if (r.truth.ends.size() == 8) {
         const std::vector<double>& e = r.truth.ends;
         std::printf("    真实端点 L1(%.1f,%.1f) L2(%.1f,%.1f) L3(%.1f,%.1f) L4(%.1f,%.1f)\n", e[0], e[1], e[2], e[3], e[4],
@@ -128,8 +132,9 @@ struct EndError {
 };
 
 int usage() {
-    std::cerr << "用法：tarvel-accuracy [--layouts 模板文件夹] [--details] [--dump 文件夹] 语料集文件夹...\n"
-                 "  每帧读两次：修补后的读法和原算法；“退步”是修补后读错而原算法读对的帧。\n";
+    std::cerr << "用法：tarvel-accuracy [--layouts 模板文件夹] [--details] [--dump 文件夹] [--grade] 语料集文件夹...\n"
+                 "  每帧读两次：修补后的读法和原算法；“退步”是修补后读错而原算法读对的帧。\n"
+                 "  --grade：每个布局的帧按一个班级用 tarvel-grade 阅卷（先读标准答案），核对每个总分。\n";
     return 2;
 }
 
@@ -139,6 +144,7 @@ int main(int argc, char** argv) {
     std::string layouts = installedPath(installed::kTemplates);
     std::string dump;
     bool details = false;
+    bool grade = false;
     std::vector<std::string> sets;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -148,6 +154,8 @@ int main(int argc, char** argv) {
             dump = argv[++i];
         } else if (arg == "--details") {
             details = true;
+        } else if (arg == "--grade") {
+            grade = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return usage();
         } else {
@@ -201,6 +209,22 @@ int main(int argc, char** argv) {
     std::printf("块内比例规则（读出的帧中的题目）：");
     for (const auto& [set, rule] : shareRule) std::printf(" %s 读对 %d 题、读错 %d 题；", set.c_str(), rule.saved, rule.cost);
     std::printf("\n");
+    if (grade) {
+        const std::string program = programFolder() + "tarvel-grade";
+        const std::string scratch = (std::filesystem::temp_directory_path() / "tarvel-accuracy-grade").string();
+        for (const std::string& folder : sets) {
+            GradeCheck check;
+            std::string message;
+            if (!gradeSet(folder, layouts, program, scratch, check, message)) {
+                std::cerr << message << '\n';
+                return 1;
+            }
+            std::printf("阅卷 %s：%d 个班级 %d 张卡，存入 %d，未存入 %d，总分错误 %d，标准答案未读入 %d\n%s",
+                        std::filesystem::path(folder).filename().c_str(), check.classes, check.cards, check.stored,
+                        check.refused, check.wrongTotals, check.standardsMissed, check.problems.c_str());
+        }
+        std::filesystem::remove_all(scratch);
+    }
     if (endError.ends > 0) {
         const double n = endError.ends;
         std::printf("检测线端点（%d 个）：沿线平均 %+.2f 像素，平均绝对 %.2f，最大 %+.2f；横向（向上为正）平均 %+.2f，平均绝对 %.2f\n",

@@ -173,6 +173,7 @@ private:
             const int layouts = static_cast<int>(random_.size());
             c.design = c.chosen = &random_[static_cast<size_t>(i % layouts)];
             c.content = randomContent(c.design->layout, rng, i < layouts, c.multiple);
+            sitExam(c, i % layouts);
             const int frames = (n + layouts - 1) / layouts;
             randomLook(c, rng);
             placeAtDistance(c, rng, (i / layouts + rng.uniform()) / frames);
@@ -251,6 +252,26 @@ private:
         c.style.strayDots = rng.integer(0, 4);
         c.style.darkest = 50;
         c.style.lightest = 100;
+    }
+
+    // All cards of one layout answer one exam, so that the set can be graded
+    // as a class is: one subject, the last fifth of the questions (at least
+    // one) multiple choice.
+    void sitExam(Case& c, int layout) const {
+        const CardTemplate& t = c.design->layout;
+        const std::string code = t.subjects[layout % t.subjectCount].code;
+        c.content.subject = std::string(std::max(0, t.subjectColumns - static_cast<int>(code.size())), '0') + code;
+        const int n = static_cast<int>(c.content.answers.size());
+        const int multipleFrom = n - std::max(1, n / 5);
+        c.multiple.clear();
+        for (int q = 0; q < n; ++q) {
+            std::string& answer = c.content.answers[static_cast<size_t>(q)];
+            if (q >= multipleFrom) {
+                c.multiple.push_back(q + 1);
+            } else if (answer.size() > 1) {
+                answer = answer.substr(0, 1);
+            }
+        }
     }
 
     // Any light a desk lamp or a window gives: dim or bright, daylight or a
@@ -492,10 +513,13 @@ int expectedCode(const CardTemplate& t, const CameraView& view, double margin, b
         clear = false;
         return lower < 200 || upper < 200 ? 1 : 2;
     }
+    // Every end decides whether the lines are traced and paired, not only
+    // the first one out: an end on the edge leaves the outcome to a pixel.
     for (int k = 0; k < 4; ++k) {
-        Where w = whereIs(ends[k], margin);
-        if (w == Where::Unclear) clear = false;
-        if (w != Where::Inside) return 3 + k;
+        if (whereIs(ends[k], margin) == Where::Unclear) clear = false;
+    }
+    for (int k = 0; k < 4; ++k) {
+        if (whereIs(ends[k], margin) != Where::Inside) return 3 + k;
     }
     for (int k = 0; k < 4; ++k) {
         Where w = whereIs(corners[k], margin);
