@@ -8,10 +8,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
+#include <map>
 #include <set>
 
 #include "cards_test_helpers.h"
 #include "corpus.h"
+#include "randomlayout.h"
+#include "recognition/readresult.h"
 
 namespace tarvel::cards {
 namespace {
@@ -103,6 +107,61 @@ TEST(Corpus, WritesFramesWithTruthOfTheAgreedShape) {
         EXPECT_EQ(n, 13);
     }
     EXPECT_EQ(refuseCodes, (std::set<int>{1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    QDir(QString::fromStdString(out)).removeRecursively();
+}
+
+// The sets of random layouts bring their layouts; every frame of "layouts"
+// shows its card whole with the lower line at least 300 pixels long, each
+// layout's frames answer one exam from its standard answer on, and every
+// frame of "wronglayout" names a layout other than the card's and code 14.
+TEST(Corpus, RandomLayoutSetsBringTheirLayoutsAndTheirExams) {
+    const std::string out = QDir::tempPath().toStdString() + "/tarvel_cards_layouts_test";
+    QDir(QString::fromStdString(out)).removeRecursively();
+    CorpusOptions o;
+    o.out = out;
+    o.sets = "layouts,wronglayout";
+    o.count = 8;
+    o.randomLayouts = 4;
+    o.layoutDir = TARVEL_LAYOUT_DIR;
+    o.start = 2;
+    ASSERT_EQ(writeCorpus(o, [](const std::string&) {}), "");
+    const std::vector<CardDesign> designs = randomDesigns(2, 4);
+    for (const CardDesign& d : designs) {
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(out + "/layouts/" + d.datName()))) << d.name;
+    }
+    std::map<std::string, QJsonObject> first;
+    for (const char* set : {"layouts", "wronglayout"}) {
+        QFile truth(QString::fromStdString(out + "/" + set + "/truth.jsonl"));
+        ASSERT_TRUE(truth.open(QIODevice::ReadOnly));
+        int n = 0;
+        while (!truth.atEnd()) {
+            const QByteArray line = truth.readLine().trimmed();
+            if (line.isEmpty()) continue;
+            ++n;
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            const std::string layout = o["layout"].toString().toStdString();
+            const QJsonArray e = o["ends"].toArray();
+            ASSERT_EQ(e.size(), 8);
+            if (std::string(set) == "wronglayout") {
+                EXPECT_EQ(o["code"].toInt(), codeOf(ReadResult::WrongLayout));
+                const bool shipped = layout.find("随机") == std::string::npos;
+                EXPECT_TRUE(shipped || QFile::exists(QString::fromStdString(out + "/wronglayout/" + layout)));
+                continue;
+            }
+            EXPECT_EQ(o["code"].toInt(), 0);
+            EXPECT_GE(std::hypot(e[2].toDouble() - e[0].toDouble(), e[3].toDouble() - e[1].toDouble()), 300.0);
+            auto found = first.find(layout);
+            if (found == first.end()) {
+                EXPECT_EQ(o["admission"].toString().trimmed(), "") << "the standard answer comes first";
+                first[layout] = o;
+            } else {
+                EXPECT_EQ(o["subject"], found->second["subject"]);
+                EXPECT_EQ(o["multiple"], found->second["multiple"]);
+            }
+        }
+        EXPECT_EQ(n, 8);
+    }
+    EXPECT_EQ(first.size(), 4u);
     QDir(QString::fromStdString(out)).removeRecursively();
 }
 

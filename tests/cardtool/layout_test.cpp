@@ -2,10 +2,12 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "base/bytes.h"
 #include "cardfill.h"
 #include "cards_test_helpers.h"
+#include "randomlayout.h"
 
 namespace tarvel::cards {
 namespace {
@@ -81,6 +83,57 @@ TEST(FillDescription, ParsesColumnsAndAnswers) {
     EXPECT_EQ(c.answers[2], "");
     EXPECT_NE(parseContent("admission=0123456789", t, c), "");  // ten digits on a nine-column card
     EXPECT_NE(parseContent("answers=E", t, c), "");
+}
+
+}  // namespace
+}  // namespace tarvel::cards
+
+namespace tarvel::cards {
+namespace {
+
+// Random layouts cover what cards in use vary in, and every one keeps the
+// card-design rules; the same start value gives the same layouts.
+TEST(RandomLayouts, CoverTheRangesAndKeepTheRules) {
+    const std::vector<CardDesign> designs = randomDesigns(11, 60);
+    std::set<std::string> seen;
+    int fewest = 1000, most = 0;
+    for (const CardDesign& d : designs) {
+        const CardTemplate& t = d.layout;
+        EXPECT_EQ(designProblem(d), "") << d.name;
+        EXPECT_EQ(checkTemplate(t, d.datName()), "") << d.name;
+        EXPECT_GE(t.cellWidth, 3.5f);
+        EXPECT_LE(t.cellWidth, 6.0f);
+        EXPECT_GE(t.cellHeight, 3.5f);
+        EXPECT_LE(t.cellHeight, 6.0f);
+        EXPECT_GE(t.admissionDigits, 5);
+        EXPECT_GE(t.subjectColumns, 1);
+        EXPECT_LE(t.scoreDigits, 4);
+        const ScaleRange scales = photographableScales(t);
+        EXPECT_LT(scales.low, scales.high) << d.name;
+        fewest = std::min(fewest, t.questionCount);
+        most = std::max(most, t.questionCount);
+        seen.insert(d.name.substr(0, 2));
+        seen.insert("abMode " + std::to_string(t.abMode));
+        seen.insert(t.optionsVertical ? "down" : "across");
+        seen.insert("score " + std::to_string(t.scoreDigits));
+        seen.insert("subject " + std::to_string(t.subjectColumns));
+    }
+    for (const char* kind : {"DY", "JD", "abMode 0", "abMode 1", "abMode 2", "down", "across", "score 0", "score 4",
+                             "subject 1", "subject 2"}) {
+        EXPECT_EQ(seen.count(kind), 1u) << kind;
+    }
+    EXPECT_LE(fewest, 15);
+    EXPECT_GE(most, 120);
+    EXPECT_EQ(layoutJson(randomDesigns(11, 3)[2]), layoutJson(designs[2]));
+}
+
+TEST(RandomLayouts, TheirTextReadsBackToTheSameRecord) {
+    for (const CardDesign& d : randomDesigns(12, 6)) {
+        CardDesign back;
+        ASSERT_EQ(parseLayoutText(layoutText(d), back), "") << d.name;
+        EXPECT_EQ(encodeTemplate(back.layout), encodeTemplate(d.layout)) << d.name;
+        EXPECT_EQ(back.title, d.title);
+    }
 }
 
 }  // namespace

@@ -21,12 +21,12 @@ struct Outcome {
 };
 
 Outcome locateAndRead(const std::vector<synthetic::Rect>& rects, const CardTemplate& layout, const Pose& pose = {},
-                      int bytesPerPixel = 3, bool multiple = false) {
+                      int bytesPerPixel = 3, bool multiple = false, ReadMethod method = ReadMethod::Mended) {
     ImageSet images;
     images.create(bytesPerPixel);
     synthetic::paint(images.frame, rects, pose);
     LocationResult result;
-    CardLocator locator;
+    CardLocator locator(method);
     Outcome out;
     out.code = ReadCardFrame(images, layout, CardFamily::DY, result, locator);
     out.details = locator.details();
@@ -159,6 +159,51 @@ TEST(LocateCard, UpperCornerOutWithoutOrientationMarkMeansUpsideDown) {
     EXPECT_EQ(locateCard(card).code, ReadResult::UpsideDown);
     // Turned by 180 degrees, the header lies below the lines.
     EXPECT_EQ(locateCard(Card{}, {M_PI, 0, 30}).code, ReadResult::UpsideDown);
+}
+
+// As written, a card found whole in the picture is read whatever it shows;
+// mended, it must show its orientation mark and its guide bars where the
+// layout puts them, or it is refused: turned round, or printed for another
+// layout (or its mark hidden).
+TEST(LocateCard, ACardMustShowItsOrientationMarkAndGuideBars) {
+    const Card plain;
+    auto both = [&](const Card& card, const Pose& pose, const CardTemplate& layout) {
+        const auto rects = synthetic::cardRects(card);
+        return std::pair{locateAndRead(rects, layout, pose).code,
+                         locateAndRead(rects, layout, pose, 3, false, ReadMethod::Written).code};
+    };
+    EXPECT_EQ(both(plain, {}, plain.layout), std::pair(ReadResult::Ok, ReadResult::Ok));
+    // Turned round, whole in the picture: its mark lies beyond the left end.
+    EXPECT_EQ(both(plain, {M_PI, 0, 0}, plain.layout), std::pair(ReadResult::UpsideDown, ReadResult::Ok));
+    Card unmarked;
+    unmarked.orientationMark = false;
+    EXPECT_EQ(both(unmarked, {}, plain.layout), std::pair(ReadResult::WrongLayout, ReadResult::Ok));
+    Card barless;
+    barless.guideBars = false;
+    EXPECT_EQ(both(barless, {}, plain.layout), std::pair(ReadResult::WrongLayout, ReadResult::Ok));
+    // The same lines, mark and header, but the answer blocks and digit grids
+    // of another layout.
+    CardTemplate other = plain.layout;
+    other.admissionX += 1.4f;
+    other.subjectX += 1.4f;
+    other.scoreX += 1.4f;
+    other.blockPitchX += 0.5f;
+    other.answerY -= 0.5f;
+    EXPECT_EQ(both(plain, {}, other), std::pair(ReadResult::WrongLayout, ReadResult::Ok));
+}
+
+// A dark desk breaks up into specks with thousands of ends. As written only
+// the first 1024 ends (from the bottom row up) are traced: the card's lines
+// are never reached.
+TEST(LocateCard, SpecksBelowTheCardDoNotHideItsLines) {
+    std::mt19937 random(3);
+    const Card card = synthetic::randomCard(random, false);
+    std::vector<synthetic::Rect> rects = synthetic::cardRects(card);
+    for (int y = 4; y < 90; y += 3) {
+        for (int x = 4; x < 630; x += 7) rects.push_back({double(x), double(y), x + 4.0, y + 1.0, 20});
+    }
+    EXPECT_EQ(locateAndRead(rects, card.layout, {}, 3, false, ReadMethod::Written).code, ReadResult::TooFewLines);
+    expectReadsBack(card, locateAndRead(rects, card.layout));
 }
 
 // The read with retry.

@@ -33,6 +33,33 @@ TEST(Rotation, FixedPointFollowsTheExactRotation) {
     }
 }
 
+// The canvas pixels that show one frame pixel lie, on average, where
+// canvasPosition puts that pixel's content: the mended warp builds on it.
+TEST(Rotation, AFramePixelShowsWhereCanvasPositionPutsIt) {
+    Bitmap color(kFrameWidth, kFrameHeight, 3);
+    Bitmap canvas(kCanvasSize, kCanvasSize, 3);
+    for (double theta : {0.0, 0.03, -0.07, 0.2}) {
+        const CanvasRotation r(theta);
+        for (const IntPoint p : {IntPoint{100, 50}, IntPoint{333, 201}, IntPoint{600, 430}}) {
+            color.fill(255, 255, 255);
+            color.setPixel(p.x, p.y, 0, 0, 0);
+            RotateIntoCanvas(color, r, canvas);
+            double sx = 0, sy = 0;
+            int n = 0;
+            for (int Y = 0; Y < kCanvasSize; ++Y) {
+                for (int X = 0; X < kCanvasSize; ++X) {
+                    if (!canvas.isBlack(X, Y)) continue;
+                    sx += X + 0.5, sy += Y + 0.5, ++n;
+                }
+            }
+            ASSERT_GT(n, 0);
+            const PointD at = r.canvasPosition(p.x, p.y);
+            EXPECT_NEAR(sx / n, at.x, 0.75) << theta << " " << p.x << "," << p.y;
+            EXPECT_NEAR(sy / n, at.y, 0.75) << theta << " " << p.x << "," << p.y;
+        }
+    }
+}
+
 TEST(Rotation, RowSpansCopyExactlyThePixelsThatHaveASource) {
     std::mt19937 random(5);
     Bitmap color(kFrameWidth, kFrameHeight, 3);

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "corpus.h"
+#include "grading.h"
 
 namespace tarvel::corpus {
 namespace {
@@ -53,6 +54,7 @@ SetResult readSet(const std::string& set) {
 struct Goal {
     const char* set;
     int missing;
+    size_t layouts;
 };
 
 class CorpusAccuracy : public ::testing::TestWithParam<Goal> {};
@@ -61,16 +63,40 @@ TEST_P(CorpusAccuracy, ReadsRightWithoutSilentErrors) {
     const Goal goal = GetParam();
     const SetResult r = readSet(goal.set);
     ASSERT_GT(r.all.frames, 0);
-    EXPECT_EQ(r.byLayout.size(), 3u) << "every layout in the corpus";
+    EXPECT_EQ(r.byLayout.size(), goal.layouts) << "every layout in the corpus";
     EXPECT_GE(r.all.right, r.all.frames - goal.missing) << r.failures;
     EXPECT_EQ(r.all.silent, 0) << r.failures;
     EXPECT_EQ(r.all.wrongCode, 0) << r.failures;
     for (const auto& [layout, c] : r.byLayout) EXPECT_GT(c.right, 0) << layout;
 }
 
+// Six random layouts, three frames each, at their near, middle and far
+// distances.
 INSTANTIATE_TEST_SUITE_P(Sets, CorpusAccuracy,
-                         ::testing::Values(Goal{"normal", 0}, Goal{"bleed", 0}, Goal{"hard", 1}),
+                         ::testing::Values(Goal{"normal", 0, 3}, Goal{"bleed", 0, 3}, Goal{"hard", 1, 3},
+                                           Goal{"layouts", 0, 6}),
                          [](const auto& info) { return std::string(info.param.set); });
+
+TEST(CorpusRefusals, CardsOfAnotherLayoutAreRefused) {
+    const SetResult r = readSet("wronglayout");
+    ASSERT_GT(r.all.frames, 0);
+    EXPECT_EQ(r.all.right, r.all.frames) << r.failures;
+}
+
+// Each random layout graded as a class by tarvel-grade, its standard answer
+// first: every total it stores is the one the cards' truth earns.
+TEST(CorpusGrading, RandomLayoutsGradeWithoutAWrongTotal) {
+    GradeCheck check;
+    std::string message;
+    const std::string scratch = ::testing::TempDir() + "tarvel-corpus-grade";
+    ASSERT_TRUE(gradeSet(std::string(TARVEL_TEST_CORPUS) + "/layouts", TARVEL_LAYOUTS, TARVEL_GRADE_PROGRAM, scratch,
+                         check, message))
+        << message;
+    EXPECT_EQ(check.classes, 6);
+    EXPECT_EQ(check.standardsMissed, 0) << check.problems;
+    EXPECT_EQ(check.wrongTotals, 0) << check.problems;
+    EXPECT_EQ(check.stored, check.cards - check.classes) << check.problems;
+}
 
 TEST(CorpusRefusals, EveryKindOfUnusableFrameGetsItsCode) {
     const SetResult r = readSet("refuse");

@@ -355,7 +355,7 @@ private:
             bool clear = false, seenClear = false;
             if (expectedCode(drawn, c.view, 8, clear) != 0 || !clear) continue;
             if (attempt < 10000 && (expectedCode(seen, c.view, 8, seenClear) != 0 || !seenClear)) continue;
-            c.code = kWrongLayoutCode;
+            c.code = codeOf(ReadResult::WrongLayout);
             return;
         }
         throw std::runtime_error("没有找到 " + c.design->name + " 整张卡都在画面内的拍摄位置");

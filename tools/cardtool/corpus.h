@@ -19,9 +19,6 @@ namespace tarvel::cards {
 // that the outcome would hang on a pixel; corpora skip such views.
 int expectedCode(const CardTemplate& t, const CameraView& view, double margin, bool& clear);
 
-// The code of a card read under a layout it was not printed for.
-inline constexpr int kWrongLayoutCode = 14;
-
 // Length of the lower detection line in the frame, pixels.
 double lowerLinePixels(const CardTemplate& t, const CameraView& view);
 
