@@ -58,6 +58,24 @@ double GuideBarContrast(const Bitmap& card, const GuideBar& bar, const LocationR
     return best;
 }
 
+double MarkContrast(const Bitmap& card, const CellGrid& grid, const LocationResult& place) {
+    const double cw = place.cellW, ch = place.cellH;
+    const double halfRow = std::max(0.5, 0.1 * ch);
+    double least = 1;
+    for (int k = 0; k < grid.rows && k < 3; ++k) {
+        const CellPos& c = grid.at(0, k);
+        const double x0 = c.x + 0.3 * cw, x1 = c.x + 0.7 * cw, mid = c.y - ch / 2;
+        // The bar in the middle of its cell, paper half a cell above and below.
+        const double core = meanGray(card, x0, x1, mid - halfRow, mid + halfRow);
+        const double above = meanGray(card, x0, x1, c.y - halfRow, c.y + halfRow);
+        const double below = meanGray(card, x0, x1, c.y - ch - halfRow, c.y - ch + halfRow);
+        if (core < 0 || above < 0 || below < 0) return 0;
+        const double paper = std::min(above, below);
+        least = std::min(least, paper > 0 ? (paper - core) / paper : 0.0);
+    }
+    return least;
+}
+
 int GuideBarsShown(const Bitmap& card, const CardTemplate& layout, const LocationResult& place, int& total) {
     GuideBars bars;
     guideBars(layout, place, bars);

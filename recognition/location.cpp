@@ -124,13 +124,32 @@ ReadResult CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& l
     // An upper corner outside may mean a card turned round: then the
     // orientation mark is not where the layout puts it.
     auto uprightOr = [&](ReadResult code) {
-        DecliningPrompter silent;  // the orientation test never asks anything
-        MarkReader reader(layout, family, r, images.normalized, images.rotation, silent, method_);
-        return reader.IsUpright() ? code : ReadResult::UpsideDown;
+        return markShown(images, layout, family, r, false) ? code : ReadResult::UpsideDown;
     };
     if (!PointInPolygon(visible, t3)) return uprightOr(ReadResult::UpperLeftCornerOut);
     if (!PointInPolygon(visible, t4)) return uprightOr(ReadResult::UpperRightCornerOut);
     return ReadResult::Ok;
+}
+
+// The orientation mark where the layout puts it (or, with `turned`, where a
+// card turned round shows it). As written the marked cells must be dark and
+// the rows between them empty after binarization, which blur fills in on
+// small cells; mended, the three bars must show darker than the paper
+// between them.
+bool CardLocator::markShown(ImageSet& images, const CardTemplate& layout, CardFamily family,
+                            const LocationResult& r, bool turned) {
+    if (method_ == ReadMethod::Written) {
+        DecliningPrompter silent;  // the orientation test never asks anything
+        MarkReader reader(layout, family, r, images.normalized, images.rotation, silent, method_);
+        return reader.IsUpright();
+    }
+    CellGrid grid;
+    if (turned) {
+        turnedOrientationGrid(layout, r, grid);
+    } else {
+        orientationGrid(layout, r, grid);
+    }
+    return MarkContrast(images.normalized, grid, r) >= kMarkContrast;
 }
 
 // On every card found, not only on one whose upper corner is out of view: the
@@ -140,12 +159,11 @@ ReadResult CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& l
 ReadResult CardLocator::checkCard(ImageSet& images, const CardTemplate& layout, CardFamily family,
                                   const LocationResult& r) {
     if (method_ == ReadMethod::Written) return ReadResult::Ok;
-    DecliningPrompter silent;
-    MarkReader reader(layout, family, r, images.normalized, images.rotation, silent, method_);
-    // The bars first: the mark's test binarizes its column in place.
+    if (!markShown(images, layout, family, r, false)) {
+        return markShown(images, layout, family, r, true) ? ReadResult::UpsideDown : ReadResult::WrongLayout;
+    }
     int bars = 0;
     const int shown = GuideBarsShown(images.normalized, layout, r, bars);
-    if (!reader.IsUpright()) return reader.IsTurned() ? ReadResult::UpsideDown : ReadResult::WrongLayout;
     if (shown < kGuideBarsShown * bars) return ReadResult::WrongLayout;
     return ReadResult::Ok;
 }

@@ -55,6 +55,8 @@ private:
                                 LocationResult& result, const CanvasRotation& rotation);
     ReadResult checkCard(ImageSet& images, const CardTemplate& layout, CardFamily family,
                          const LocationResult& result);
+    bool markShown(ImageSet& images, const CardTemplate& layout, CardFamily family, const LocationResult& result,
+                   bool turned);
 
     ReadMethod method_;
     LocationDetails details_;

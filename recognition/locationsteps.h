@@ -196,6 +196,11 @@ double GuideBarContrast(const Bitmap& card, const GuideBar& bar, const LocationR
 // beside it.
 inline constexpr double kGuideBarContrast = 0.035;
 inline constexpr double kGuideBarsShown = 0.75;
+// How much darker than the paper between them the three bars of an
+// orientation mark show in the cells of `grid` (the least of the three).
+double MarkContrast(const Bitmap& card, const CellGrid& grid, const LocationResult& place);
+inline constexpr double kMarkContrast = 0.15;
+
 // How many of the layout's guide bars the card shows where the layout puts
 // them; `total` receives how many the layout has.
 int GuideBarsShown(const Bitmap& card, const CardTemplate& layout, const LocationResult& place, int& total);

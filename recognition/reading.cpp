@@ -340,16 +340,6 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
 bool MarkReader::IsUpright() {
     CellGrid grid;
     orientationGrid(layout_, place_, grid);
-    return markShownAt(grid);
-}
-
-bool MarkReader::IsTurned() {
-    CellGrid grid;
-    turnedOrientationGrid(layout_, place_, grid);
-    return markShownAt(grid);
-}
-
-bool MarkReader::markShownAt(const CellGrid& grid) {
     binarizeCellColumns(grid);
     const float cw = place_.cellW;
     const float ch = place_.cellH;

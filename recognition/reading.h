@@ -73,9 +73,6 @@ public:
     void ReadAnswers(CardReading& reading, int questionCount, const std::array<bool, kMaxQuestions>& multiple);
 
     bool IsUpright();
-    // The orientation mark where a card turned round shows it: beyond the
-    // left end of the line taken for the lower one.
-    bool IsTurned();
 
     const CardCells& cells() const { return cells_; }
     // For measurements: per question of the last ReadAnswers, the options
@@ -97,7 +94,6 @@ private:
     void drawReferenceOutline(float ax, float ay);
     Sample sampleCell(const CellPos& cell) const;
     bool isSpill(const CellPos& cell, int fill, bool across) const;
-    bool markShownAt(const CellGrid& grid);
 
     const CardTemplate& layout_;
     CardFamily family_;
