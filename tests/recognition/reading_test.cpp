@@ -23,6 +23,22 @@ CardReading readCard(SampleCard& card, ScriptedPrompter& prompter, const std::ar
     return r;
 }
 
+// The card read mended and as written, each from a copy of its images (the
+// reading binarizes them in place).
+std::pair<CardReading, CardReading> readBothWays(const SampleCard& card,
+                                                const std::array<bool, kMaxQuestions>& multiple = {}) {
+    ScriptedPrompter prompter;
+    std::pair<CardReading, CardReading> both;
+    for (const ReadMethod method : {ReadMethod::Mended, ReadMethod::Written}) {
+        SampleCard copy(card.layout);
+        copy.normalized.copyFrom(card.normalized);
+        copy.confirmation.copyFrom(card.confirmation);
+        (method == ReadMethod::Mended ? both.first : both.second) =
+            readCard(copy, prompter, multiple, CardFamily::DY, 9, method);
+    }
+    return both;
+}
+
 CardCells cellsOf(const SampleCard& card, int abFlag = 0) {
     CardCells cells;
     computeCells(card.layout, card.place, abFlag, cells);
@@ -355,14 +371,10 @@ TEST(MarkReading, ADigitColumnDarkAndFlatOverThreeCellsInARowReadsBlank) {
     card.mark(cells.admission.at(3, 5), 1.0f);
     card.mark(cells.admission.at(3, 6), 0.55f);
     for (int j = 2; j <= 4; ++j) card.mark(cells.admission.at(4, j), j == 3 ? 0.8f : 0.7f);
-    ScriptedPrompter prompter;
-    EXPECT_EQ(readCard(card, prompter).admissionNumber.substr(0, 5), " 435 ");
+    const auto [mended, written] = readBothWays(card);
+    EXPECT_EQ(mended.admissionNumber.substr(0, 5), " 435 ");
     // As written the darkest cell of a column is its digit, whatever lies around it.
-    SampleCard written(sampleLayout(1));
-    written.normalized.copyFrom(card.normalized);
-    written.confirmation.copyFrom(card.confirmation);
-    EXPECT_EQ(readCard(written, prompter, {}, CardFamily::DY, 9, ReadMethod::Written).admissionNumber.substr(0, 5),
-              "74353");
+    EXPECT_EQ(written.admissionNumber.substr(0, 5), "74353");
 }
 
 // The block's share rule leaves out what fills under 30 % of the block's
@@ -388,11 +400,9 @@ TEST(MarkReading, ASixtyTwelveTenPercentQuestionReadsItsDarkestMarkOnly) {
     }
     std::array<bool, kMaxQuestions> multiple{};
     multiple[0] = true;
-    ScriptedPrompter prompter;
-    CardReading mended = readCard(card, prompter, multiple);
+    const auto [mended, written] = readBothWays(card, multiple);
     EXPECT_EQ(mended.answers[0], "A");
     EXPECT_EQ(mended.answers[1], "A");
-    CardReading written = readCard(card, prompter, multiple, CardFamily::DY, 9, ReadMethod::Written);
     EXPECT_EQ(written.answers[0], "AC");
     EXPECT_EQ(written.answers[1], "A");
 }
@@ -407,11 +417,7 @@ TEST(MarkReading, AMarkSpillingIntoTheNextDigitColumnIsNoDigitOfIt) {
     const int x = static_cast<int>(c.x), y = static_cast<int>(c.y);
     for (Bitmap* b : {&card.normalized, &card.confirmation}) fillRect(*b, x - 4, y - 12, x + 11, y - 2, kPencil);
     card.markDigit(cells.admission, 2, 1);
-    ScriptedPrompter prompter;
-    EXPECT_EQ(readCard(card, prompter).admissionNumber.substr(0, 3), " 71");
-    SampleCard written(sampleLayout(1));
-    written.normalized.copyFrom(card.normalized);
-    written.confirmation.copyFrom(card.confirmation);
-    EXPECT_EQ(readCard(written, prompter, {}, CardFamily::DY, 9, ReadMethod::Written).admissionNumber.substr(0, 3),
-              "771");
+    const auto [mended, written] = readBothWays(card);
+    EXPECT_EQ(mended.admissionNumber.substr(0, 3), " 71");
+    EXPECT_EQ(written.admissionNumber.substr(0, 3), "771");
 }

@@ -239,11 +239,7 @@ private:
         l.exposure = rng.uniform(0.6, 0.8);
         l.gradient = rng.uniform(0.1, 0.3);
         l.vignette = rng.uniform(0.1, 0.25);
-        if (rng.chance(0.5)) {
-            l.shadow = rng.uniform(0.15, 0.35);
-            l.shadowAngle = rng.uniform(0, 360);
-            l.shadowOffset = rng.uniform(-150, 150);
-        }
+        if (rng.chance(0.5)) castShadow(l, rng, 0.15, 0.35);
         l.blur = rng.uniform(0.9, 1.5);
         l.noise = rng.uniform(3, 6);
         l.jpegQuality = rng.integer(55, 80);
@@ -285,12 +281,15 @@ private:
         }
         if (rng.chance(0.5)) l.warmth = rng.uniform(0.3, 1.0);
         l.blur = rng.uniform(0.4, 1.5);
-        if (rng.chance(0.2)) {
-            l.shadow = rng.uniform(0.1, 0.3);
-            l.shadowAngle = rng.uniform(0, 360);
-            l.shadowOffset = rng.uniform(-150, 150);
-        }
+        if (rng.chance(0.2)) castShadow(l, rng, 0.1, 0.3);
         l.jpegQuality = rng.integer(60, 95);
+    }
+
+    // A soft shadow (a hand, a lamp's arm) somewhere across the frame.
+    static void castShadow(CameraLook& l, Rng& rng, double lightest, double darkest) {
+        l.shadow = rng.uniform(lightest, darkest);
+        l.shadowAngle = rng.uniform(0, 360);
+        l.shadowOffset = rng.uniform(-150, 150);
     }
 
     // Dim and uneven, but like a webcam's automatic exposure: the darkest
