@@ -164,6 +164,48 @@ MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
     return s;
 }
 
+// A line of a cell across the axis a spill runs on (a column with `across`,
+// else a row), taken over the cell's inner part, is dark when a third of it
+// is black, in the confirmation image too (where a machine-readable card's
+// printed letters stay white). Columns binarized one by one may leave a seam
+// of one line that belongs to neither (their widths are truncated): a seam
+// neither ends nor starts a run.
+bool MarkReader::lineDark(const CellPos& cell, bool across, int at) const {
+    const float cw = place_.cellW;
+    const float ch = place_.cellH;
+    const float innerFrom = across ? cell.y - ch + kCellMargin * ch : cell.x + kCellMargin * cw;
+    const float innerTo = across ? cell.y - kCellMargin * ch : cell.x + cw - kCellMargin * cw;
+    int dark = 0;
+    int count = 0;
+    int seam = 0;
+    for (int k = static_cast<int>(innerFrom); k < innerTo; ++k) {
+        const int x = across ? at : k, y = across ? k : at;
+        ++count;
+        dark += blackAt(normalized_, x, y) && blackAt(confirmation_, x, y);
+        seam += normalized_.contains(x, y) && !isBinarized(normalized_.pixel(x, y));
+    }
+    return count > 0 && (dark * 3 >= count || seam == count);
+}
+
+// Whether a cell's dark pixels run on over one of its edges into a
+// neighbour (above, below or beside) darker than the cell: then they may be
+// that neighbour's, however the run goes on.
+bool MarkReader::runsIntoDarker(const CellPos& cell, int fill) const {
+    const float cw = place_.cellW;
+    const float ch = place_.cellH;
+    for (const bool across : {false, true}) {
+        const int first = static_cast<int>(across ? cell.x : cell.y - ch);
+        const int next = static_cast<int>(across ? cell.x + cw : cell.y);
+        for (const int step : {-1, 1}) {
+            const int edge = step < 0 ? first : next - 1;
+            if (!lineDark(cell, across, edge) || !lineDark(cell, across, edge + step)) continue;
+            const CellPos beside = across ? CellPos{cell.x + step * cw, cell.y} : CellPos{cell.x, cell.y + step * ch};
+            if (sampleCell(beside).fill() > fill) return true;
+        }
+    }
+    return false;
+}
+
 // A cell's dark pixels are what spilled over from a darker neighbour (above
 // or below, or beside it with `across`) when they all sit in one run of dark
 // lines that starts at the edge they share, ends before the cell's middle and
@@ -176,30 +218,16 @@ bool MarkReader::isSpill(const CellPos& cell, int fill, bool across) const {
     if (fill > kSpillMostFill) return false;
     const float cw = place_.cellW;
     const float ch = place_.cellH;
-    // The cell's extent along the axis the spill runs on, and the inner part
-    // of the other axis that each line is taken over.
     const float size = across ? cw : ch;
-    const float innerFrom = across ? cell.y - ch + kCellMargin * ch : cell.x + kCellMargin * cw;
-    const float innerTo = across ? cell.y - kCellMargin * ch : cell.x + cw - kCellMargin * cw;
-    // A line is dark when a third of it is black. Columns binarized one by
-    // one may leave a seam of one line that belongs to neither (their widths
-    // are truncated): a seam neither ends nor starts a run.
-    auto lineDark = [&](int at) {
-        int dark = 0;
-        int count = 0;
-        int seam = 0;
-        for (int k = static_cast<int>(innerFrom); k < innerTo; ++k) {
-            const int x = across ? at : k, y = across ? k : at;
-            ++count;
-            dark += blackAt(normalized_, x, y);
-            seam += normalized_.contains(x, y) && !isBinarized(normalized_.pixel(x, y));
-        }
-        return count > 0 && (dark * 3 >= count || seam == count);
-    };
+    auto lineDark = [&](int at) { return this->lineDark(cell, across, at); };
     const int first = static_cast<int>(across ? cell.x : cell.y - ch);  // the cell's first line
     const int next = static_cast<int>(across ? cell.x + cw : cell.y);   // the line after the cell
     const int reach = static_cast<int>(size);
-    for (const int step : {-1, 1}) {
+    // The run from each edge that goes on into a darker neighbour as one
+    // mark: 0 where there is none.
+    int runs[2] = {0, 0};
+    for (int side = 0; side < 2; ++side) {
+        const int step = side == 0 ? -1 : 1;
         const CellPos besidePos = across ? CellPos{cell.x + step * cw, cell.y} : CellPos{cell.x, cell.y + step * ch};
         const Sample beside = sampleCell(besidePos);
         if (beside.fill() <= fill) continue;
@@ -213,15 +241,20 @@ bool MarkReader::isSpill(const CellPos& cell, int fill, bool across) const {
         while (outside < 2 * reach && lineDark(edge + step * (outside + 1))) ++outside;
         // The run lies mostly in the neighbour, and is one mark long.
         if (outside + 1 < inside || (inside + outside) * 10 > kSpillRunTenths * size) continue;
-        // Nothing else dark in the cell, nor in the neighbour short of its
-        // far margin, where what its other neighbour spills in lies.
+        // Nothing else dark in the neighbour short of its far margin, where
+        // what its other neighbour spills in lies.
         const int inner = static_cast<int>(reach - kCellMargin * size);
         bool more = false;
-        for (int k = inside; k < reach && !more; ++k) more = lineDark(edge - step * k);
         for (int k = outside; k < inner && !more; ++k) more = lineDark(edge + step * (k + 1));
-        if (!more) return true;
+        if (!more) runs[side] = inside;
     }
-    return false;
+    if (runs[0] == 0 && runs[1] == 0) return false;
+    // Nothing dark in the cell between the runs (a cell between two marks
+    // takes a spill from each side): a mark of its own would be there.
+    for (int line = first + runs[0]; line < next - runs[1]; ++line) {
+        if (lineDark(line)) return false;
+    }
+    return true;
 }
 
 std::string MarkReader::ReadDigitColumns(const CellGrid& grid) {
@@ -288,11 +321,15 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
     const int printed = std::min(n, cells_.questionCount);
     std::array<std::array<int, 4>, kMaxQuestions> fills{};
     std::array<int, kMaxQuestions> confirmed{};
+    // Per cell whether most of its dark pixels are black in the confirmation
+    // image too: pencil is, a machine-readable card's printed letters are not.
+    std::array<std::array<bool, 4>, kMaxQuestions> pencil{};
     for (int q = 0; q < printed; ++q) {
         for (int o = 0; o < 4; ++o) {
             Sample s = sampleCell(cells_.options[q][o]);
             fills[q][o] = s.fill();
             confirmed[q] += s.confirmed;
+            pencil[q][o] = 2 * s.confirmed >= s.dark;
         }
     }
     for (int q = 0; q < n; ++q) {
@@ -317,6 +354,19 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
                 withoutShare[o] = marked[o] && !isSpill(cells_.options[q][o], f[o], false);
                 marked[o] = withoutShare[o] && f[o] * 100 >= kShareOfDarkest * blockDarkest;
             }
+        }
+        // A faint mark beside dark ones: a question none of whose cells
+        // reaches the block's share keeps its darkest cell, when that cell
+        // fills a fifth of its inner part with pencil and its dark pixels do
+        // not run on into a darker neighbour (whose spill they would be).
+        if (method_ == ReadMethod::Mended && std::none_of(marked.begin(), marked.end(), [](bool m) { return m; })) {
+            int faint = -1;
+            for (int o = 0; o < 4; ++o) {
+                if (withoutShare[o] && pencil[q][o] && f[o] >= kFaintMarkFill && (faint < 0 || f[o] > f[faint])) {
+                    faint = o;
+                }
+            }
+            if (faint >= 0 && !runsIntoDarker(cells_.options[q][faint], f[faint])) marked[faint] = true;
         }
         // The block's darkest fill is at least the question's, so every
         // further option that counts is a sizeable share of the chosen one.

@@ -38,6 +38,9 @@ inline constexpr float kCellMargin = 0.15f;
 // percentage of the darkest fill in its block of five questions (so also of
 // its own question's darkest option).
 inline constexpr int kShareOfDarkest = 30;
+// A question none of whose cells reaches that share still keeps its darkest
+// cell when it fills this much and is no spill: a faint mark among dark ones.
+inline constexpr int kFaintMarkFill = 20;
 
 // A mark that runs over its cell's edge and darkens the cell beside it is
 // one run of dark rows no longer than this many cell heights (in tenths):
@@ -93,6 +96,8 @@ private:
     void binarizeNormalized(int firstColumn, int rows, int columns, int firstRow);
     void drawReferenceOutline(float ax, float ay);
     Sample sampleCell(const CellPos& cell) const;
+    bool lineDark(const CellPos& cell, bool across, int at) const;
+    bool runsIntoDarker(const CellPos& cell, int fill) const;
     bool isSpill(const CellPos& cell, int fill, bool across) const;
 
     const CardTemplate& layout_;

@@ -421,3 +421,29 @@ TEST(MarkReading, AMarkSpillingIntoTheNextDigitColumnIsNoDigitOfIt) {
     EXPECT_EQ(mended.admissionNumber.substr(0, 3), " 71");
     EXPECT_EQ(written.admissionNumber.substr(0, 3), "771");
 }
+
+// Beside dark marks a faint one fills under 30 % of the darkest: alone in
+// its question it still counts. A cell that only the run of a darker
+// neighbour's mark darkens does not, however long that run.
+TEST(MarkReading, AFaintMarkAmongDarkOnesCountsALongRunFromBelowDoesNot) {
+    SampleCard card(sampleLayout(1));
+    CardCells cells = cellsOf(card);
+    auto paint = [&](int x0, int y0, int x1, int y1) {
+        for (Bitmap* b : {&card.normalized, &card.confirmation}) fillRect(*b, x0, y0, x1, y1, kPencil);
+    };
+    // Question 3's A (cells 20 x 14, questions running down) filled to its
+    // bottom and on 4 rows up into question 2's A: 2 of the 10 rows read.
+    const CellPos& a3 = cells.options[2][0];
+    const int x = static_cast<int>(a3.x), y = static_cast<int>(a3.y);
+    paint(x + 2, y - 13, x + 17, y + 3);
+    // Question 4's C: a faint mark of 7 x 5 in the middle, a quarter of the 14 x 10 read.
+    const CellPos& c4 = cells.options[3][2];
+    const int cx = static_cast<int>(c4.x), cy = static_cast<int>(c4.y);
+    paint(cx + 7, cy - 9, cx + 13, cy - 5);
+    const auto [mended, written] = readBothWays(card);
+    EXPECT_EQ(mended.answers[1], "");
+    EXPECT_EQ(mended.answers[2], "A");
+    EXPECT_EQ(mended.answers[3], "C");
+    EXPECT_EQ(written.answers[1], "A");
+    EXPECT_EQ(written.answers[3], "C");
+}

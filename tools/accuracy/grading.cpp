@@ -74,8 +74,15 @@ bool gradeSet(const std::string& folder, const std::string& layoutFolder, const 
     }
     fs::create_directories(scratch);
     for (const auto& [name, group] : classes) {
+        // Only a layout whose frames all sit one exam, its standard answer
+        // first, is a class.
         const Truth& key = *group.frames.front();
         if (key.admission.find_first_not_of(' ') != std::string::npos || key.multiple.empty()) continue;
+        if (std::any_of(group.frames.begin(), group.frames.end(), [&](const Truth* t) {
+                return t->subject != key.subject || t->multiple != key.multiple;
+            })) {
+            continue;
+        }
         std::string path = folder + "/" + name;
         if (!fs::exists(path)) path = layoutFolder + "/" + name;
         CardTemplate layout;

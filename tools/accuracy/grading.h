@@ -1,5 +1,6 @@
 #pragma once
-// A corpus set graded as classes are graded: per layout, the program
+// A corpus set graded as classes are graded: per layout whose frames all
+// answer one exam (one subject, one set of multiple-choice questions), the program
 // tarvel-grade reads the standard answer (the layout's first frame, whose
 // admission number is blank) and then every other frame, with a roster of
 // the frames' admission numbers and an exam of the layout's subject; every

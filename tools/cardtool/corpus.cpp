@@ -520,10 +520,21 @@ int expectedCode(const CardTemplate& t, const CameraView& view, double margin, b
     for (int k = 0; k < 4; ++k) {
         if (whereIs(ends[k], margin) != Where::Inside) return 3 + k;
     }
+    // An upper corner out of view leaves the card to its orientation mark:
+    // an upright card whose mark is out of view too looks turned.
+    const double markLeft = t.orientMarkX * cw + t.originOffsetX;
+    const Pt mark[4] = {project(h, markLeft, 1.5 * ch), project(h, markLeft + cw, 1.5 * ch),
+                        project(h, markLeft, -1.5 * ch), project(h, markLeft + cw, -1.5 * ch)};
+    int markInside = 0;
+    for (const Pt& p : mark) markInside += whereIs(p, margin) == Where::Inside;
     for (int k = 0; k < 4; ++k) {
         Where w = whereIs(corners[k], margin);
         if (w == Where::Unclear) clear = false;
-        if (w != Where::Inside) return k < 2 ? 7 + k : (view.turned ? 11 : 7 + k);
+        if (w == Where::Inside) continue;
+        if (k < 2) return 7 + k;
+        if (view.turned) return 11;
+        if (markInside > 0 && markInside < 4) clear = false;
+        return markInside == 4 ? 7 + k : 11;
     }
     // Location looks for the orientation mark on every card it finds.
     return view.turned ? 11 : 0;
