@@ -26,7 +26,10 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
       run_(std::make_unique<GradingRun>()),
-      capture_(std::make_unique<CaptureState>(services, static_cast<FrameLoopUi&>(*this), CardReadFn{}, [] { return GradingChoice{}; })),
+      reader_(*run_, services.prompter),
+      // The grade and class boxes come with the grading page's content.
+      capture_(std::make_unique<CaptureState>(services, static_cast<FrameLoopUi&>(*this), reader_.function(),
+                                              [] { return GradingChoice{}; })),
       context_{*run_, *capture_, services} {
     setObjectName("MainForm");
     setWindowTitle(kAppTitle);
@@ -52,6 +55,8 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
 
     // F1 anywhere in this window asks for the topic of the page showing.
     qApp->installEventFilter(this);
+    // A judged card may have changed the run (an accepted card is unsaved).
+    reader_.onJudged = [this](const Judgement&) { syncSaveButton(); };
     showPage(1);
     syncSaveButton();
 }
@@ -207,16 +212,11 @@ void MainWindow::runChanged() {
 void MainWindow::syncSaveButton() {
     // "保存阅卷原始文件" in the menu follows the toolbar button; both are enabled
     // exactly while the run has unsaved changes, so Ctrl+S saves only then.
-    save_->setEnabled(run_->saveEnabled);
-    saveMenu_->setEnabled(run_->saveEnabled);
+    save_->setEnabled(run_->unsaved);
+    saveMenu_->setEnabled(run_->unsaved);
 }
 
 void MainWindow::setCaption(const std::string& caption) { setWindowTitle(qs(caption)); }
-
-void MainWindow::setSaveEnabled(bool on) {
-    run_->saveEnabled = on;
-    syncSaveButton();
-}
 
 void MainWindow::openFolder(const char* relative) {
     const std::string path = installedPath(relative);
@@ -224,7 +224,7 @@ void MainWindow::openFolder(const char* relative) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (run_->saveEnabled && services_.prompter.askYesNo(kSaveBeforeClosing) == Answer::Yes) {
+    if (run_->unsaved && services_.prompter.askYesNo(kSaveBeforeClosing) == Answer::Yes) {
         const bool saved = BtnSaveClick(*run_, page(currentPage())->activePage(), services_.prompter);
         runChanged();
         // The save has told what went wrong; the run stays open rather than lost.

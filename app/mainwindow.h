@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <memory>
 
+#include "capture/gradingread.h"
 #include "capturestate.h"
 #include "context.h"
 #include "pages/wizardpage.h"
@@ -45,7 +46,6 @@ protected:
 private:
     // What the frame loop changes on the window.
     void setCaption(const std::string& caption) override;
-    void setSaveEnabled(bool on) override;
 
     void buildMenus();
     void buildToolBar();
@@ -60,6 +60,7 @@ private:
 
     Services& services_;
     std::unique_ptr<GradingRun> run_;
+    GradingCardReader reader_;  // the card read of the grading page, over run_
     std::unique_ptr<CaptureState> capture_;
     AppContext context_;
     QTabWidget* pages_;

@@ -13,7 +13,7 @@
 #include "capture/virtualcamera.h"
 #include "context.h"
 #include "mainwindow.h"
-#include "recognition/samplecard.h"
+#include "tests/samplecard/samplecard.h"
 #include "tests/programfolder.h"
 
 namespace tarvel::app::test {

@@ -40,7 +40,7 @@ private slots:
 
     void newRunOffersToSaveUnsavedWorkFirst() {
         WindowRig rig("cp-unsaved");
-        rig.window.run().saveEnabled = true;
+        rig.window.run().unsaved = true;
         rig.prompter.answerNext(Answer::No);
         rig.click("BtnNewYJ");
         QCOMPARE(rig.prompter.texts(), std::vector<std::string>{kSaveOldRunQuestion});

@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(item->shortcut(), QKeySequence("Ctrl+S"));
         rig.window.run().settings.examName = "期中";
         rig.window.run().settings.subjectName = "数学";
-        rig.window.run().saveEnabled = true;
+        rig.window.run().unsaved = true;
         emit file->aboutToShow();
         QVERIFY(item->isEnabled());
         QVERIFY(rig.find<QAction>("BtnSave")->isEnabled());
@@ -219,13 +219,13 @@ private slots:
             WindowRig rig("mw-close2");
             rig.window.run().settings.examName = "期中";
             rig.window.run().settings.subjectName = "数学";
-            rig.window.run().saveEnabled = true;
+            rig.window.run().unsaved = true;
             rig.prompter.answerNext(Answer::Yes);
             rig.prompter.answerNext(Answer::No);
             QVERIFY(!rig.window.close());
             QCOMPARE(rig.prompter.texts(), (std::vector<std::string>{kSaveBeforeClosing, kConfirmClose}));
             QVERIFY(std::filesystem::exists(rig.folder.path("阅卷原始文件/期中数学.yj")));
-            QVERIFY(!rig.window.run().saveEnabled);
+            QVERIFY(!rig.window.run().unsaved);
         }
         {
             // A save that fails keeps the program open with the run unsaved.
@@ -233,20 +233,20 @@ private slots:
             rig.window.run().settings.examName = "期中";
             rig.window.run().settings.subjectName = "数学";
             std::filesystem::create_directories(rig.folder.path("阅卷原始文件/期中数学.yj/x"));
-            rig.window.run().saveEnabled = true;
+            rig.window.run().unsaved = true;
             rig.prompter.answerNext(Answer::Yes);
             rig.prompter.answerNext(Answer::Yes);
             QVERIFY(!rig.window.close());
             QCOMPARE(rig.prompter.shown().size(), size_t(2));  // the question and the failure
             QCOMPARE(rig.prompter.shown()[0].text, std::string(kSaveBeforeClosing));
-            QVERIFY(rig.window.run().saveEnabled);
+            QVERIFY(rig.window.run().unsaved);
             QVERIFY(rig.find<QAction>("BtnSave")->isEnabled());
         }
         {
             // No to saving, Yes to closing: closes, and the camera stops.
             WindowRig rig("mw-close4");
             goTo(rig, 3);
-            rig.window.run().saveEnabled = true;
+            rig.window.run().unsaved = true;
             rig.prompter.answerNext(Answer::No);
             rig.prompter.answerNext(Answer::Yes);
             QVERIFY(rig.window.close());
