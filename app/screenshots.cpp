@@ -2,7 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdio>
 #include <iostream>
 
@@ -26,17 +27,19 @@ struct Silence : SoundPlayer {
     void play(const std::string&) override {}
 };
 
+// Runs the event loop for `ms`: the windows lay themselves out and paint.
 void settle(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    } while (clock.elapsed() < ms);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 bool save(QWidget& widget, const QString& folder, const char* name) {
     const QString path = QDir(folder).filePath(name);
-    if (widget.grab().toImage().save(path, "PNG", 0)) return true;
+    // 256 colours keep the pictures small enough to ship in the README.
+    const QImage picture =
+        widget.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | Qt::OrderedDither);
+    if (picture.save(path, "PNG", 0)) return true;
     std::cerr << "tarvel: cannot write " << path.toStdString() << "\n";
     return false;
 }
