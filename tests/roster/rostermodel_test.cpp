@@ -54,6 +54,12 @@ TEST(RosterMerge, RenamesMatchesAppendsOthersAndNeverRemoves) {
     mergeStudentGrid(r, {{"200910301", "别班", "20091", "05"}});
     EXPECT_EQ(r.students.size(), 5u);
     EXPECT_EQ(r.students[0].name, "张三丰");
+
+    // Two rows with one number in one group are one student: the later name wins.
+    mergeStudentGrid(r, {{"200910309", "甲", "20091", "03"}, {"200910309", "乙", "20091", "03"}});
+    ASSERT_EQ(r.students.size(), 6u);
+    EXPECT_EQ(r.students[5].name, "乙");
+    EXPECT_EQ(rowsToAppend(r, {{"200910309", "", "20091", "03"}, {"1", "", "", ""}, {"1", "", "", ""}}, true, true), 1);
 }
 
 TEST(RosterMerge, RefusesOverlongTextsAndTheSixthThousandthStudentWithoutChanges) {
