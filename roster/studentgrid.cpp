@@ -128,11 +128,11 @@ GridOutcome finishStudentEdit(StudentGrid& grid, Roster& roster, int row, int co
                               Prompter& prompter) {
     GridOutcome outcome;
     if (!validRow(grid, row) || !studentCellEditable(column)) return outcome;
-    StudentEntry edited = grid.rows[size_t(row)];
-    std::string* cell = field(edited, column);
-    const std::string before = *cell;
-    *cell = text;
-    RosterProblem problem = studentRowProblem(edited, row);
+    // Only the edited cell is judged: a fault elsewhere in the row must not
+    // block fixing this one.
+    StudentEntry probe;
+    *field(probe, column) = text;
+    RosterProblem problem = studentRowProblem(probe, row);
     if (problem.ok() && column == kAdmissionColumn && !allDigits(text)) {
         problem = {"第" + std::to_string(row + 1) + "行：准考证号只能由数字组成。", row, kAdmissionColumn};
     }
@@ -143,7 +143,9 @@ GridOutcome finishStudentEdit(StudentGrid& grid, Roster& roster, int row, int co
         return outcome;
     }
     const bool current = row == grid.row;
-    grid.rows[size_t(row)] = edited;
+    std::string& cell = *field(grid.rows[size_t(row)], column);
+    const std::string before = cell;
+    cell = text;
     if (column == kAdmissionColumn && current && grid.storedRow >= 0 && grid.storedRow < int(roster.students.size())) {
         roster.students[size_t(grid.storedRow)].admissionNumber = text;
     }
