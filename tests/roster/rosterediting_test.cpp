@@ -185,7 +185,7 @@ TEST(DeleteStudents, OneRowAndTheShownClassOnly) {
     fillStudentGrid(g, r, classView());
     ASSERT_EQ(g.rows.size(), 2u);
     EXPECT_EQ(g.row, 1);  // the last row is current
-    deleteStudent(g, r, classView());
+    EXPECT_EQ(deleteStudent(g, r, classView()).lock, SettingsLock::Keep);
     ASSERT_EQ(r.students.size(), 2u);
     EXPECT_EQ(r.students[1].name, "别班");  // the same number in class 04 stays
     EXPECT_EQ(g.row, 0);
