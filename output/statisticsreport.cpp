@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "base/floattext.h"
 #include "output/xlsxspreadsheet.h"
@@ -23,7 +24,7 @@ StatisticsCell number(double value, const char* format) {
     if (f == "0.0%") std::snprintf(buffer, sizeof buffer, "%.1f%%", value * 100);
     else if (f == "0.00") std::snprintf(buffer, sizeof buffer, "%.2f", value);
     else std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return {buffer, value, f == "0" ? "" : f, false, false};
+    return {buffer, value, f == "0" ? "" : format, false, false};
 }
 StatisticsCell count(int value) { return number(value, "0"); }
 StatisticsCell score(double value) { return {floatToText(float(value)), value, "", false, false}; }
@@ -85,8 +86,8 @@ StatisticsTable sectionTable(const Statistics& st) {
     return t;
 }
 
-// A block of three columns per question: a merged heading with the count,
-// then admission number, name and answer of every listed student.
+// A block of three columns per question: a heading with the count, then
+// admission number, name and answer of every listed student.
 StatisticsTable listTable(const std::string& name, const Statistics& st, const std::vector<AnswerList>& lists) {
     StatisticsTable t = table(name, st.title + " " + name, {});
     Row head, columns;
@@ -97,7 +98,6 @@ StatisticsTable listTable(const std::string& name, const Statistics& st, const s
                                std::to_string(lists[b].students.size()) + "人）"));
         head.push_back(heading(""));
         head.push_back(heading(""));
-        t.merged.push_back({2, first, 2, first + 2});
         for (const char* h : {"准考证号", "姓名", "作答"}) columns.push_back(heading(h));
         t.widths.push_back({first, 12});
         longest = std::max(longest, lists[b].students.size());
@@ -165,7 +165,8 @@ StatisticsTable chartTable(const Statistics& st) {
     return t;
 }
 
-void writeTable(Spreadsheet& book, const StatisticsTable& t) {
+// False when `stillWanted` said stop (asked every 1024 rows: long lists).
+bool writeTable(Spreadsheet& book, const StatisticsTable& t, const std::function<bool()>& stillWanted) {
     book.addSheet(t.sheet);
     CellFormat title;
     title.fontSize = 14;
@@ -173,6 +174,7 @@ void writeTable(Spreadsheet& book, const StatisticsTable& t) {
     book.writeText(1, 1, t.title, title);
     for (const auto& [column, width] : t.widths) book.setColumnWidth(column, width);
     for (size_t r = 0; r < t.rows.size(); ++r) {
+        if (r % 1024 == 1023 && !stillWanted()) return false;
         for (size_t c = 0; c < t.rows[r].size(); ++c) {
             const StatisticsCell& cell = t.rows[r][c];
             CellFormat f;
@@ -183,13 +185,8 @@ void writeTable(Spreadsheet& book, const StatisticsTable& t) {
             else if (!cell.text.empty() || cell.heading) book.writeText(row, column, cell.text, f);
         }
     }
-    CellFormat merged;
-    merged.bold = true;
-    merged.horizontal = HorizontalAlign::Center;
-    for (const CellRange& m : t.merged) {
-        book.mergeRange(m, t.rows[size_t(m.firstRow) - 2][size_t(m.firstColumn) - 1].text, merged);
-    }
     for (const ColumnChart& chart : t.charts) book.insertChart(chart);
+    return true;
 }
 
 }  // namespace
@@ -208,7 +205,8 @@ std::vector<StatisticsTable> statisticsTables(const Statistics& st, const Statis
 bool fillStatisticsWorkbook(Spreadsheet& book, const std::vector<StatisticsTable>& tables,
                             const ProgressFn& progress) {
     for (size_t i = 0; i < tables.size(); ++i) {
-        writeTable(book, tables[i]);
+        const int percent = 60 + int(40 * i / tables.size());
+        if (!writeTable(book, tables[i], [&] { return !progress || progress(percent); })) return false;
         if (progress && !progress(60 + int(40 * (i + 1) / tables.size()))) return false;
     }
     return true;
@@ -237,7 +235,7 @@ CsvText statisticsCsv(const std::vector<StatisticsTable>& tables) {
 
 std::string writeXlsxStatistics(const std::string& path, const std::vector<StatisticsTable>& tables,
                                 const ProgressFn& progress, bool& stopped) {
-    XlsxSpreadsheet book(path);
+    XlsxSpreadsheet book(path, true);
     stopped = !fillStatisticsWorkbook(book, tables, progress);
     return stopped ? std::string() : book.save();
 }

@@ -30,18 +30,17 @@ inline constexpr const char* kChartSheetName = "图表";
 struct StatisticsCell {
     std::string text;
     std::optional<double> number;
-    std::string numberFormat;
-    bool heading = false;    // bold
+    const char* numberFormat = "";  // "", "0.00", "0.0%"
+    bool heading = false;           // bold
     bool admission = false;  // the CSV puts an apostrophe before it
 };
 
-// A sheet: its name, a title line, rows (from row 2 of the sheet), headings
-// merged over several columns, column widths and charts over its cells.
+// A sheet: its name, a title line, rows (from row 2 of the sheet), column
+// widths and charts over its cells. Sheets are written row after row.
 struct StatisticsTable {
     std::string sheet;
     std::string title;
     std::vector<std::vector<StatisticsCell>> rows;
-    std::vector<CellRange> merged;          // sheet addresses, text of their first cell
     std::vector<std::pair<int, double>> widths;  // column, width
     std::vector<ColumnChart> charts;
 };

@@ -11,7 +11,19 @@ lxw_col_t columnOf(int column) { return lxw_col_t(column - 1); }
 
 }  // namespace
 
-XlsxSpreadsheet::XlsxSpreadsheet(const std::string& path) : workbook_(workbook_new(path.c_str())) {
+namespace {
+
+lxw_workbook* newWorkbook(const std::string& path, bool rowsInOrder) {
+    lxw_workbook_options options{};
+    options.constant_memory = rowsInOrder ? LXW_TRUE : LXW_FALSE;
+    options.use_zip64 = LXW_TRUE;  // a workbook of very long lists may pass 4 GB unpacked
+    return workbook_new_opt(path.c_str(), &options);
+}
+
+}  // namespace
+
+XlsxSpreadsheet::XlsxSpreadsheet(const std::string& path, bool rowsInOrder)
+    : workbook_(newWorkbook(path, rowsInOrder)) {
     if (!workbook_) error_ = "无法创建工作簿";
 }
 

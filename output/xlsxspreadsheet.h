@@ -1,6 +1,9 @@
 #pragma once
 // The spreadsheet calls written into an .xlsx file with libxlsxwriter. The
 // file is written by save(); a workbook destroyed unsaved writes nothing.
+// A workbook written row after row, sheet after sheet, can keep only the
+// current row in memory (`rowsInOrder`; no merged ranges then), so that lists
+// of millions of cells do not take a gigabyte.
 #include <map>
 #include <memory>
 #include <string>
@@ -16,7 +19,7 @@ namespace tarvel {
 
 class XlsxSpreadsheet : public Spreadsheet {
 public:
-    explicit XlsxSpreadsheet(const std::string& path);
+    explicit XlsxSpreadsheet(const std::string& path, bool rowsInOrder = false);
     ~XlsxSpreadsheet() override;
     XlsxSpreadsheet(const XlsxSpreadsheet&) = delete;
     XlsxSpreadsheet& operator=(const XlsxSpreadsheet&) = delete;
