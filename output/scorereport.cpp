@@ -40,11 +40,13 @@ bool fillReportSheet(Spreadsheet& book, const RunView& run, const ReportRequest&
     title.bold = true;
     title.horizontal = HorizontalAlign::Center;
     book.mergeRange({1, 1, 1, 10}, run.settings.examName + run.settings.subjectName, title);
+    book.setRowHeight(1, 24);
     CellFormat second;
     second.fontSize = 14;
     second.bold = true;
     second.fontColour = kRed;
     book.mergeRange({2, 1, 2, 10}, "成绩", second);
+    book.setRowHeight(2, 19);
 
     const std::vector<ReportColumn> columns = reportColumns(request, run.settings);
     CellFormat header;

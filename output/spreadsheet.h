@@ -37,6 +37,7 @@ struct ColumnChart {
     CellRange values;
     std::string categoryAxis, valueAxis;  // axis titles
     std::string valueFormat;              // number format of the value axis, "" general
+    double valueMax = 0;                  // top of the value axis, 0 automatic
     int row = 1, column = 1;              // where it is placed
 };
 
@@ -48,6 +49,9 @@ public:
     // Merges the range and puts the text in it with the format.
     virtual void mergeRange(const CellRange& range, const std::string& text, const CellFormat& format) = 0;
     virtual void setColumnWidth(int column, double width) = 0;
+    // In points. A spreadsheet program grows a row for a larger font as it is
+    // set; a file has to say so.
+    virtual void setRowHeight(int row, double height) = 0;
     // Every cell of the range takes the format, empty ones included; a value
     // written later brings its own format.
     virtual void formatRange(const CellRange& range, const CellFormat& format) = 0;
@@ -55,6 +59,8 @@ public:
     virtual void writeText(int row, int column, const std::string& text, const CellFormat& format) = 0;
     virtual void writeNumber(int row, int column, double value, const CellFormat& format) = 0;
     virtual void insertChart(const ColumnChart& chart) = 0;
+    // The active sheet prints landscape on one page.
+    virtual void printOnOnePage() = 0;
     // Writes the workbook; "" or what went wrong.
     virtual std::string save() = 0;
 };

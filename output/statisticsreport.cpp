@@ -125,6 +125,7 @@ StatisticsTable listTable(const std::string& name, const Statistics& st, const s
 // score rate per question in columns D-E, from row 3 of the sheet.
 StatisticsTable chartTable(const Statistics& st) {
     StatisticsTable t = table(kChartSheetName, st.title + " 成绩分布与每小题得分率", {{1, 12}});
+    t.onePage = true;
     t.rows.push_back({heading("分数段"), heading("人数"), text(""), heading("题号"), heading("得分率")});
     const size_t rows = std::max(st.distribution.size(), st.questions.size());
     for (size_t i = 0; i < rows; ++i) {
@@ -159,6 +160,7 @@ StatisticsTable chartTable(const Statistics& st) {
         rates.categoryAxis = "题号";
         rates.valueAxis = "得分率";
         rates.valueFormat = "0%";
+        rates.valueMax = 1;
         rates.row = 24;
         t.charts.push_back(rates);
     }
@@ -172,6 +174,7 @@ bool writeTable(Spreadsheet& book, const StatisticsTable& t, const std::function
     title.fontSize = 14;
     title.bold = true;
     book.writeText(1, 1, t.title, title);
+    book.setRowHeight(1, 19);
     for (const auto& [column, width] : t.widths) book.setColumnWidth(column, width);
     for (size_t r = 0; r < t.rows.size(); ++r) {
         if (r % 1024 == 1023 && !stillWanted()) return false;
@@ -186,6 +189,7 @@ bool writeTable(Spreadsheet& book, const StatisticsTable& t, const std::function
         }
     }
     for (const ColumnChart& chart : t.charts) book.insertChart(chart);
+    if (t.onePage) book.printOnOnePage();
     return true;
 }
 

@@ -43,6 +43,7 @@ struct StatisticsTable {
     std::vector<std::vector<StatisticsCell>> rows;
     std::vector<std::pair<int, double>> widths;  // column, width
     std::vector<ColumnChart> charts;
+    bool onePage = false;  // printed landscape on one page (the charts)
 };
 
 // The tables of the chosen statistics, in box order, the chart sheet last.

@@ -73,6 +73,11 @@ void XlsxSpreadsheet::setColumnWidth(int column, double width) {
     check(worksheet_set_column(sheet_, columnOf(column), columnOf(column), width, nullptr));
 }
 
+void XlsxSpreadsheet::setRowHeight(int row, double height) {
+    if (!usable()) return;
+    check(worksheet_set_row(sheet_, rowOf(row), height, nullptr));
+}
+
 void XlsxSpreadsheet::formatRange(const CellRange& r, const CellFormat& format) {
     if (!usable()) return;
     lxw_format* f = formatOf(format);
@@ -109,11 +114,19 @@ void XlsxSpreadsheet::insertChart(const ColumnChart& c) {
     chart_axis_set_name(chart->x_axis, c.categoryAxis.c_str());
     chart_axis_set_name(chart->y_axis, c.valueAxis.c_str());
     if (!c.valueFormat.empty()) chart_axis_set_num_format(chart->y_axis, c.valueFormat.c_str());
+    if (c.valueMax > 0) chart_axis_set_max(chart->y_axis, c.valueMax);
+    chart_axis_set_min(chart->y_axis, 0);
     chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
     lxw_chart_options options{};
     options.x_scale = 1.6;
     options.y_scale = 1.3;
     check(worksheet_insert_chart_opt(sheet_, rowOf(c.row), columnOf(c.column), chart, &options));
+}
+
+void XlsxSpreadsheet::printOnOnePage() {
+    if (!usable()) return;
+    worksheet_set_landscape(sheet_);
+    worksheet_fit_to_pages(sheet_, 1, 1);
 }
 
 std::string XlsxSpreadsheet::save() {

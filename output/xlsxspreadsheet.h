@@ -27,10 +27,12 @@ public:
     void addSheet(const std::string& name) override;
     void mergeRange(const CellRange& range, const std::string& text, const CellFormat& format) override;
     void setColumnWidth(int column, double width) override;
+    void setRowHeight(int row, double height) override;
     void formatRange(const CellRange& range, const CellFormat& format) override;
     void writeText(int row, int column, const std::string& text, const CellFormat& format) override;
     void writeNumber(int row, int column, double value, const CellFormat& format) override;
     void insertChart(const ColumnChart& chart) override;
+    void printOnOnePage() override;
     std::string save() override;
 
 private:
