@@ -8,8 +8,11 @@
 // `MNoReadName` from ShowGroupSummary (reportgroup.h); "输出" of the report
 // runs checkReportChoices then WriteReport (scorereport.h), "输出" of the
 // statistics checkStatisticsRequest then WriteStatistics (statisticsreport.h);
-// both writes may run on a worker thread over a RunSnapshot, and the written
-// file is shown with ShowOutputFile on the user-interface thread.
+// both writes may run on a worker thread over a RunSnapshot
+// ({run.students.roster, run.settings, run.records} of the GradingRun), into
+// installedPath(installed::kOutput) with the local time of the press, and the
+// written file is shown with ShowOutputFile on the user-interface thread
+// through a FileOpener backed by the desktop's programs.
 #include <array>
 #include <string>
 #include <vector>
