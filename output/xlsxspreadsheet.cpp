@@ -9,10 +9,6 @@ namespace {
 lxw_row_t rowOf(int row) { return lxw_row_t(row - 1); }
 lxw_col_t columnOf(int column) { return lxw_col_t(column - 1); }
 
-}  // namespace
-
-namespace {
-
 lxw_workbook* newWorkbook(const std::string& path, bool rowsInOrder) {
     lxw_workbook_options options{};
     options.constant_memory = rowsInOrder ? LXW_TRUE : LXW_FALSE;
@@ -36,7 +32,10 @@ void XlsxSpreadsheet::check(int error) {
 }
 
 bool XlsxSpreadsheet::usable() {
-    if (!sheet_ && error_.empty()) error_ = "工作簿中没有工作表";
+    if (!workbook_ || !sheet_) {
+        if (error_.empty()) error_ = workbook_ ? "工作簿中没有工作表" : "工作簿已经写出";
+        return false;
+    }
     return error_.empty();
 }
 
@@ -57,7 +56,7 @@ lxw_format* XlsxSpreadsheet::formatOf(const CellFormat& f) {
 }
 
 void XlsxSpreadsheet::addSheet(const std::string& name) {
-    if (!error_.empty()) return;
+    if (!workbook_ || !error_.empty()) return;
     sheet_ = workbook_add_worksheet(workbook_, name.c_str());
     if (!sheet_) error_ = "无法添加工作表“" + name + "”";
 }
@@ -133,6 +132,7 @@ std::string XlsxSpreadsheet::save() {
     if (!workbook_) return error_;
     lxw_workbook* workbook = workbook_;
     workbook_ = nullptr;  // closing frees it, written or not
+    sheet_ = nullptr;
     if (!error_.empty()) {
         lxw_workbook_free(workbook);
         return error_;

@@ -12,6 +12,7 @@
 #include "base/prompter.h"
 #include "output/outputpage.h"
 #include "output/scorereport.h"
+#include "output/xlsxspreadsheet.h"
 #include "tests/output/smallrun.h"
 
 namespace tarvel {
@@ -216,6 +217,28 @@ TEST(CsvReport, FormulaTextsAndTheBufferLimit) {
     CsvText damaged;
     damaged.textField("张\xEF\xBF\xBD");
     EXPECT_EQ(damaged.gbk(message), "\xD5\xC5?,");
+}
+
+TEST(XlsxSpreadsheet, ReportsWhatWentWrong) {
+    OutputFolder out;
+    XlsxSpreadsheet unwritable(out.folder() + "no/such/folder.xlsx");
+    unwritable.addSheet("Sheet1");
+    unwritable.writeText(1, 1, "x", {});
+    EXPECT_NE(unwritable.save(), "");
+
+    // Beyond the last row of a sheet: the first error is kept, nothing is written.
+    const std::string path = out.folder() + "big.xlsx";
+    XlsxSpreadsheet tooFar(path);
+    tooFar.addSheet("Sheet1");
+    tooFar.writeNumber(1048577, 1, 1, {});
+    tooFar.writeText(1, 1, "x", {});
+    EXPECT_NE(tooFar.save(), "");
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_NE(tooFar.save(), "");  // once written or refused, never again
+
+    XlsxSpreadsheet noSheet(out.folder() + "empty.xlsx");
+    noSheet.writeText(1, 1, "x", {});
+    EXPECT_EQ(noSheet.save(), "工作簿中没有工作表");
 }
 
 class FakeOpener : public FileOpener {
