@@ -200,7 +200,7 @@ void MainWindow::showHelp(int topic) {
 }
 
 void MainWindow::save() {
-    BtnSaveClick(*run_, page(currentPage())->activePage(), services_.prompter);
+    BtnSaveClick(*run_, page(currentPage())->activePage(), services_.prompter, services_.files);
     runChanged();
 }
 
@@ -225,7 +225,7 @@ void MainWindow::openFolder(const char* relative) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (run_->unsaved && services_.prompter.askYesNo(kSaveBeforeClosing) == Answer::Yes) {
-        const bool saved = BtnSaveClick(*run_, page(currentPage())->activePage(), services_.prompter);
+        const bool saved = BtnSaveClick(*run_, page(currentPage())->activePage(), services_.prompter, services_.files);
         runChanged();
         // The save has told what went wrong; the run stays open rather than lost.
         if (!saved) {

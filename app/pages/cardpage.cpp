@@ -59,7 +59,7 @@ void CardPage::refresh() {
 
 void CardPage::newRun() {
     Services& s = context_.services;
-    BtnNewYJClick(context_.run, s.prompter, s.cards);
+    BtnNewYJClick(context_.run, s.prompter, s.cards, s.files);
     refresh();
     emit runChanged();
 }

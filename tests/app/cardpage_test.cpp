@@ -57,7 +57,8 @@ private slots:
         saved.records.resize(1);
         saved.records[0].readCount = 1;
         ScriptedPrompter quiet;
-        QVERIFY(BtnSaveClick(saved, {}, quiet));
+        ScriptedDialogs none;
+        QVERIFY(BtnSaveClick(saved, {}, quiet, none));
         rig.window.page(1)->refresh();
         QVERIFY(rig.find("BtnOpenYJFile1")->isEnabled());
 

@@ -232,7 +232,7 @@ private slots:
             WindowRig rig("mw-close3");
             rig.window.run().settings.examName = "期中";
             rig.window.run().settings.subjectName = "数学";
-            std::filesystem::create_directories(rig.folder.path("阅卷原始文件/期中数学.yj/x"));
+            std::ofstream(rig.folder.path("阅卷原始文件")) << "a file where the folder should be";
             rig.window.run().unsaved = true;
             rig.prompter.answerNext(Answer::Yes);
             rig.prompter.answerNext(Answer::Yes);
