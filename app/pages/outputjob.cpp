@@ -3,6 +3,8 @@
 #include <exception>
 #include <new>
 
+#include "base/affinity.h"
+
 namespace tarvel::app {
 
 OutputJob::~OutputJob() {
@@ -17,6 +19,7 @@ bool OutputJob::start(Work work) {
     stop_ = false;
     result_ = {};
     thread_ = QThread::create([this, work = std::move(work)] {
+        takeProcessAffinity();  // not the user-interface thread's single processor
         int last = -1;
         // Emitted on this thread; the window's receivers get it queued.
         const ProgressFn report = [this, &last](int percent) {

@@ -9,7 +9,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QDir>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -25,6 +27,7 @@
 #include "output/outputpage.h"
 #include "output/scorereport.h"
 #include "pages/outputpage.h"
+#include "qt/text.h"
 #include "tests/output/smallrun.h"
 
 Q_DECLARE_METATYPE(tarvel::OutputFile)
@@ -397,6 +400,67 @@ private slots:
         QCOMPARE(none.kind, OutputFile::None);
         QCOMPARE(rig.prompter.texts(), std::vector<std::string>{kNoGradedStudentMessage});
         QCOMPARE(rig.outputFiles().size(), size_t(1));
+    }
+
+    // The demo class graded by tarvel-grade, opened with "打开阅卷原始文件",
+    // written by both "输出" and read back with openpyxl against the totals
+    // tarvel-scores reads from the same file.
+    void theGradedDemoClassGoesOutWithItsTotals() {
+        OutputRig rig("op-demo");
+        const std::string program = TARVEL_PROGRAM_DIR "/";
+        const std::string layout = "模板文件/DY标准85题自动AB卷.dat";
+        fs::copy_file(program + layout, rig.folder.path(layout));
+        const std::string runFile = rig.folder.path("阅卷原始文件/demo.yj");
+        QStringList arguments{"--layout", qs(program + layout), "--roster", qs(program + "学生信息文件/测试.xs"),
+                              "--exam", TARVEL_DEMO_EXAM, "--grade", "20241", "--class", "01", "--yes", "--out",
+                              qs(runFile)};
+        for (const QFileInfo& picture : QDir(TARVEL_DEMO_GRADE).entryInfoList({"*.jpg"}, QDir::Files, QDir::Name))
+            arguments << picture.filePath();
+        QProcess grade;
+        grade.start(qs(program + "tarvel-grade"), arguments);
+        QVERIFY(grade.waitForFinished(60000));
+        QVERIFY2(fs::exists(runFile), grade.readAllStandardError().constData());
+
+        std::ofstream(rig.folder.path(installed::kSavedMarker)) << "";
+        rig.window.page(1)->refresh();
+        rig.files.pick(runFile);
+        rig.click("BtnOpenYJFile1");
+        QVERIFY(rig.window.run().records.size() > 1);
+        rig.enter();
+
+        auto* grades = rig.find<QComboBox>("NJSC");
+        grades->setCurrentIndex(grades->findText("2024级"));
+        auto* classes = rig.find<QComboBox>("BJSC");
+        classes->setCurrentIndex(classes->findText("01"));
+        rig.click("BtnAddAll");
+        QSignalSpy shown(rig.page(), &OutputPage::outputShown);
+        rig.click("BtnSC");
+        QVERIFY(shown.wait(20000));
+        const OutputFile report = shown.takeFirst().at(0).value<OutputFile>();
+
+        auto* statGrades = rig.find<QComboBox>("NJTJ");
+        statGrades->setCurrentIndex(statGrades->findText("2024级"));
+        auto* statClasses = rig.find<QComboBox>("BJTJ");
+        statClasses->setCurrentIndex(statClasses->findText("01"));
+        for (const char* box : {"TJAverage", "TJXiaoTiRate", "TJDaTiRate", "TJXiaoTiWrong", "TJXiaoTiRight"})
+            rig.find<QCheckBox>(box)->click();
+        QTest::keyClicks(rig.find<QLineEdit>("TJWrongRange"), "1-85");
+        QTest::keyClicks(rig.find<QLineEdit>("TJRightRange"), "71-85");
+        rig.click("BtnTJ");
+        QVERIFY(shown.wait(20000));
+        const OutputFile statistics = shown.takeFirst().at(0).value<OutputFile>();
+        QVERIFY(rig.prompter.shown().empty());
+        QCOMPARE(report.kind, OutputFile::Workbook);
+        QCOMPARE(statistics.kind, OutputFile::Workbook);
+        QCOMPARE(rig.desktop.opened, (std::vector<std::string>{report.path, statistics.path}));
+
+        QProcess check;
+        check.start("/usr/bin/python3", {TARVEL_TEST_DIR "/demo_workbooks.py", qs(runFile), qs(report.path),
+                                         qs(statistics.path), qs(program + "tarvel-scores")});
+        QVERIFY(check.waitForFinished(60000));
+        qInfo().noquote() << check.readAllStandardOutput().trimmed();
+        QVERIFY2(check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0,
+                 check.readAllStandardError().constData());
     }
 };
 
