@@ -18,10 +18,7 @@ FormProgress::FormProgress(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::W
     setFixedSize(461, 38);
 }
 
-void FormProgress::setPosition(int percent) {
-    // A bar ignores values outside its range; the position is held to it.
-    bar_->setValue(qBound(0, percent, 100));
-}
+void FormProgress::setPosition(int percent) { bar_->setValue(percent); }
 
 int FormProgress::position() const { return bar_->value(); }
 

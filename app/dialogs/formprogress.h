@@ -12,7 +12,7 @@ class FormProgress : public QDialog {
 public:
     explicit FormProgress(QWidget* parent = nullptr);
 
-    // ProgressBar1: 0-100.
+    // ProgressBar1: 0-100 (the report keeps its positions within).
     void setPosition(int percent);
     int position() const;
 
