@@ -282,10 +282,13 @@ void OutputPage::writeReport() {
     const std::string problem = checkReportChoices(context_.run.students.roster, request);
     if (!problem.empty()) {
         context_.services.prompter.message(problem);
-        (problem == kChooseGradeMessage ? static_cast<QWidget*>(grade_)
-         : problem == kChooseClassMessage ? static_cast<QWidget*>(class_)
-                                          : static_cast<QWidget*>(all_))
-            ->setFocus();
+        if (problem == kChooseGradeMessage) {
+            grade_->setFocus();
+        } else if (problem == kChooseClassMessage) {
+            class_->setFocus();
+        } else {
+            all_->setFocus();
+        }
         return;
     }
     progress_->setWindowTitle(kReportProgressCaption);

@@ -166,9 +166,6 @@ private slots:
         rig.click("BtnAddOne");
         rig.click("BtnDeleteSelected");  // nothing selected in LBSelected
         QCOMPARE(rig.chosen(), QStringList({"总得分", "准考证号"}));
-        rig.find<QListWidget>("LBSelected")->setCurrentRow(0);
-        rig.click("BtnDeleteSelected");
-        QCOMPARE(rig.chosen(), QStringList({"准考证号"}));
         rig.click("BtnClearSelected");
 
         rig.click("BtnSC");
@@ -219,12 +216,6 @@ private slots:
         QVERIFY(readFile(file.path).rfind("PK", 0) == 0);
         QCOMPARE(rig.desktop.opened, std::vector<std::string>{file.path});
         QVERIFY(rig.prompter.shown().empty());
-
-        // No program takes the workbook: the user is told where it is.
-        rig.desktop.works = false;
-        const OutputFile second = rig.press("BtnSC");
-        QCOMPARE(rig.prompter.texts(), std::vector<std::string>{kInstallSpreadsheetMessage + "\n已输出到：" + second.path});
-        QCOMPARE(rig.outputFiles().size(), size_t(2));
     }
 
     void aWorkbookThatCannotBeWrittenGivesResultCsv() {
@@ -295,12 +286,7 @@ private slots:
         QVERIFY2(fs::path(file.path).filename().string().rfind("期中数学_2024级_所有班级_统计_", 0) == 0,
                  file.path.c_str());
         QCOMPARE(rig.desktop.opened, std::vector<std::string>{file.path});
-
-        // A group without a graded student is told, and nothing is written.
-        rig.group("NJTJ", 1, "BJTJ", 2);
-        QCOMPARE(rig.press("BtnTJ").kind, OutputFile::None);
-        QCOMPARE(rig.prompter.texts(), std::vector<std::string>{kNoGradedStudentMessage});
-        QCOMPARE(rig.outputFiles().size(), size_t(1));
+        QVERIFY(rig.prompter.shown().empty());
     }
 
     // The demo class graded by tarvel-grade, opened with "打开阅卷原始文件",
