@@ -240,7 +240,10 @@ Judgement judge(CardMarks& marks, const JudgeContext& c, GradingRecords& records
             for (int q = 1; q <= questionCount; ++q) {
                 if (stored.answer(q) != card.answer(q)) d.add(q, stored.answer(q).str(), card.answer(q).str());
             }
-            if (d.count > 3 && number != lastAdmissionNumber &&
+            // A card given by hand is another card than the last one judged,
+            // whatever number that one had.
+            const bool sameCardAgain = !assigned && number == lastAdmissionNumber;
+            if (d.count > 3 && !sameCardAgain &&
                 c.prompter.askOkCancel(confirmationText(card, readCount, d)) != Answer::Ok) {
                 return j;  // the memo stays empty, the prompt unchanged
             }

@@ -58,9 +58,9 @@ struct JudgeContext {
 // it was read, so that it can be stored for one of them without reading the
 // card again.
 struct UnknownCard {
-    CardReading reading;               // admission number as read, subject, subjective score, answers
-    bool subjectiveScoreRead = true;   // false when its digits were not a number
-    std::vector<StudentSuggestion> suggestions;  // also named in the hint
+    CardReading reading;              // admission number as read, subject, subjective score, answers
+    bool subjectiveScoreRead = true;  // false when its digits were not a number
+    std::vector<StudentSuggestion> suggestions;  // also named in the hint, best first
 };
 
 // The outcome of one judgement.
@@ -85,11 +85,15 @@ Judgement JudgeCard(CardMarks& marks, const JudgeContext& context, GradingRecord
 // page's one click on a suggestion. The card is judged again exactly as
 // JudgeCard judges it, with the student's admission number in place of the
 // one read: the grade, class, subject and subjective-score checks, scoring,
-// and a repeated read of a student already graded (which may ask) all apply.
+// and a repeated read of a student already graded all apply; more than three
+// differing answers always ask, even when that student's card was the last
+// one judged (the card given is another card).
 // An accepted card carries the student's number, name, grade and class and
 // is marked handAssigned; its hint first says which number was read and who
-// the card was given to. A student index outside the roster is refused with
-// nothing changed.
+// the card was given to. A student index outside the roster, a student
+// with a blank number or a run without a standard answer is refused with
+// nothing changed (an empty hint). The page offers the click for the card of
+// the latest judgement only: the card under the camera may have changed since.
 Judgement StoreCardForStudent(const UnknownCard& card, int student, const JudgeContext& context,
                               GradingRecords& records, std::string& lastAdmissionNumber);
 

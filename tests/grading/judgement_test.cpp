@@ -289,6 +289,15 @@ TEST_F(Judging, StoringForAStudentPassesTheChecksOfEveryCard) {
 
     EXPECT_TRUE(store(card, 3));
     EXPECT_EQ(records[1].subjectiveScore, 20.0f);
+
+    // 张三's own card was the last one read: giving him a card that differs
+    // in many answers still asks (the question is cancelled).
+    ASSERT_TRUE(judge({"1101", answers("BCDABCDAAB"), "3", true, 30}).accepted);
+    const GradingRecords graded = records;
+    EXPECT_FALSE(store(card, 0));
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, PromptKind::OkCancel);
+    EXPECT_EQ(records, graded);
 }
 
 TEST_F(Judging, SubjectIsCheckedOnTheStandardAnswerToo) {
