@@ -35,7 +35,9 @@ protected:
 };
 
 TEST_F(MergeTool, MergedFileReportsAndCountsLikeAnyOther) {
-    const std::string a = save("a.yj", stationRun("01", {{"202410101", 3}, {"202410201", 2}}));
+    RawFileContent first = stationRun("01", {{"202410101", 3}, {"202410201", 2}});
+    first.records[1].handAssigned = true;
+    const std::string a = save("a.yj", first);
     const std::string b = save("b.yj", stationRun("02", {{"202410201", 1}}));
     const std::string all = (scratch / "all.yj").string();
     testing::Ran merged = run(merge(quote(a) + " " + quote(b) + " --out " + quote(all)), scratch);
@@ -45,13 +47,18 @@ TEST_F(MergeTool, MergedFileReportsAndCountsLikeAnyOther) {
                               "的阅卷记录。\n已合并2个文件：学生名单4人，阅卷记录2份（另有标准答案），冲突1处，已写入" +
                               all + "\n");
 
+    // The hand-assigned mark of 202410101 stays in its byte.
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(readWholeFile(all, bytes));
+    ASSERT_EQ(bytes.size(), rawFileSize(3));
+    EXPECT_EQ(bytes[kRawRecordsAt + kGradingRecordSize + kHandAssignedAt], 1);
+
     const std::string csv = (scratch / "report.csv").string();
     testing::Ran report =
         run(std::string(TARVEL_REPORT_PROGRAM) + " " + quote(all) + " --grade 20241 --class ALL --items 准考证号,总得分 "
                                                                      "--csv --out " + quote(csv),
             scratch);
     ASSERT_EQ(report.status, 0) << report.err;
-    std::vector<uint8_t> bytes;
     ASSERT_TRUE(readWholeFile(csv, bytes));
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_NE(text.find("202410101,3"), std::string::npos) << text;
