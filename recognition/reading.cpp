@@ -346,12 +346,14 @@ void MarkReader::ReadAnswers(CardReading& reading, int questionCount,
             for (int o = 0; o < 4; ++o) blockDarkest = std::max(blockDarkest, fills[k][o]);
         }
         const std::array<int, 4>& f = fills[q];
-        // Nor is a cell whose dark pixels ran over from the cell above or below.
+        // Nor is a cell whose dark pixels ran over from the cell above or
+        // below, or beside it.
         std::array<bool, 4> marked{}, withoutShare{};
         for (int o = 0; o < 4; ++o) {
             marked[o] = withoutShare[o] = f[o] > 10;
             if (method_ == ReadMethod::Mended) {
-                withoutShare[o] = marked[o] && !isSpill(cells_.options[q][o], f[o], false);
+                withoutShare[o] = marked[o] && !isSpill(cells_.options[q][o], f[o], false) &&
+                                  !isSpill(cells_.options[q][o], f[o], true);
                 marked[o] = withoutShare[o] && f[o] * 100 >= kShareOfDarkest * blockDarkest;
             }
         }

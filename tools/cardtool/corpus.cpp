@@ -518,7 +518,11 @@ int expectedCode(const CardTemplate& t, const CameraView& view, double margin, b
         if (whereIs(ends[k], margin) == Where::Unclear) clear = false;
     }
     for (int k = 0; k < 4; ++k) {
-        if (whereIs(ends[k], margin) != Where::Inside) return 3 + k;
+        if (whereIs(ends[k], margin) == Where::Inside) continue;
+        // Lines cut by the frame's edge are traced from there: what is left
+        // of them must be of about one length, or they may not pair at all.
+        if (std::abs(lower - upper) > 6) clear = false;
+        return 3 + k;
     }
     // An upper corner out of view leaves the card to its orientation mark:
     // an upright card whose mark is out of view too looks turned.
