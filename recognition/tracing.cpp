@@ -22,6 +22,51 @@ constexpr int kEndInset = 10;
 
 bool insideTraceArea(IntPoint p, int w, int h) { return p.x >= 2 && p.x <= w - 2 && p.y >= 1 && p.y <= h - 2; }
 
+// Gray at a point between pixel centres (bilinear); -1 outside the picture.
+double grayBetween(const Bitmap& color, double x, double y) {
+    const int x0 = static_cast<int>(std::floor(x));
+    const int y0 = static_cast<int>(std::floor(y));
+    if (x0 < 0 || y0 < 0 || x0 + 1 >= color.width() || y0 + 1 >= color.height()) return -1.0;
+    const double fx = x - x0, fy = y - y0;
+    const double g00 = grayOfPixel(color.pixel(x0, y0)), g10 = grayOfPixel(color.pixel(x0 + 1, y0));
+    const double g01 = grayOfPixel(color.pixel(x0, y0 + 1)), g11 = grayOfPixel(color.pixel(x0 + 1, y0 + 1));
+    return (g00 * (1 - fx) + g10 * fx) * (1 - fy) + (g01 * (1 - fx) + g11 * fx) * fy;
+}
+
+// How far the middle of a stroke lies from `at` across it (along `n`, in
+// pixels): where its two edges cross the `half` gray level, averaged over
+// four places from `at` back along -u. 0 when it shows no clear stroke.
+double strokeMiddle(const Bitmap& color, PointD at, PointD u, PointD n, double half) {
+    constexpr int kReach = 20;  // 5 pixels each way, in quarter pixels
+    double offset = 0;
+    int measured = 0;
+    for (const double s : {3.0, 4.0, 5.0, 6.0}) {
+        double across[2 * kReach + 1];
+        int darkest = kReach;
+        for (int k = -kReach; k <= kReach; ++k) {
+            across[k + kReach] = grayBetween(color, at.x - s * u.x + 0.25 * k * n.x, at.y - s * u.y + 0.25 * k * n.y);
+            if (across[k + kReach] < 0) return 0;
+            if (across[k + kReach] < across[darkest]) darkest = k + kReach;
+        }
+        if (across[darkest] >= half) continue;
+        // Out from the darkest sample to the halfway level on each side.
+        auto edge = [&](int dir) {
+            for (int i = darkest; i + dir >= 0 && i + dir <= 2 * kReach; i += dir) {
+                const double g0 = across[i], g1 = across[i + dir];
+                if (g1 >= half) return (i - kReach + dir * (half - g0) / (g1 - g0)) * 0.25;
+            }
+            return std::nan("");
+        };
+        const double low = edge(-1), high = edge(1);
+        if (!std::isfinite(low) || !std::isfinite(high)) continue;
+        offset += (low + high) / 2;
+        ++measured;
+    }
+    if (measured == 0) return 0;
+    offset /= measured;
+    return std::fabs(offset) > 1.5 ? 0 : offset;
+}
+
 }  // namespace
 
 void LineTracer::tracePath(const BlackMask& m, IntPoint e) {
@@ -234,16 +279,7 @@ PointD RefineLineEnd(const Bitmap& color, int walkThreshold, const DetectedLine&
     const double ux = dir * dx / n, uy = dir * dy / n;  // outward along the line
     const double nx = -uy, ny = ux;                     // across it
 
-    // Gray at a point between pixel centres (bilinear); -1 outside the picture.
-    auto gray = [&](double x, double y) {
-        const int x0 = static_cast<int>(std::floor(x));
-        const int y0 = static_cast<int>(std::floor(y));
-        if (x0 < 0 || y0 < 0 || x0 + 1 >= color.width() || y0 + 1 >= color.height()) return -1.0;
-        const double fx = x - x0, fy = y - y0;
-        const double g00 = grayOfPixel(color.pixel(x0, y0)), g10 = grayOfPixel(color.pixel(x0 + 1, y0));
-        const double g01 = grayOfPixel(color.pixel(x0, y0 + 1)), g11 = grayOfPixel(color.pixel(x0 + 1, y0 + 1));
-        return (g00 * (1 - fx) + g10 * fx) * (1 - fy) + (g01 * (1 - fx) + g11 * fx) * fy;
-    };
+    auto gray = [&](double x, double y) { return grayBetween(color, x, y); };
     // Profile along the line, each sample the darkest across it, so that a
     // centre line a pixel off the stroke's middle still sees its ink.
     constexpr double kStep = 0.25;
@@ -269,14 +305,15 @@ PointD RefineLineEnd(const Bitmap& color, int walkThreshold, const DetectedLine&
     double paper = 0;
     for (int i = 10; i <= kLast; ++i) paper = std::max(paper, at(i));
     if (paper - ink < 40) return walked;
+    const double half = (ink + paper) / 2;
     // The walked end must lie on the stroke: no farther off the straight line
     // than half the stroke's width, measured across it 5 pixels inside.
-    int across = 0;
+    int inStroke = 0;
     for (int k = -24; k <= 24; ++k) {
         const double g = gray(end.x - 5 * ux + 0.25 * k * nx, onLine - 5 * uy + 0.25 * k * ny);
-        across += g >= 0 && g < (ink + paper) / 2;
+        inStroke += g >= 0 && g < half;
     }
-    if (std::fabs(onLine - end.y) > std::max(1.0, across * 0.25 / 2)) return walked;
+    if (std::fabs(onLine - end.y) > std::max(1.0, inStroke * 0.25 / 2)) return walked;
     // Where the profile first rises through a gray level, in pixels from the
     // walked end; NaN when it starts above it or never gets there.
     auto crossing = [&](double level) {
@@ -288,7 +325,7 @@ PointD RefineLineEnd(const Bitmap& color, int walkThreshold, const DetectedLine&
         }
         return std::nan("");
     };
-    const double t = crossing((ink + paper) / 2);
+    const double t = crossing(half);
     const double walk = crossing(walkThreshold);
     if (!std::isfinite(t)) return walked;
     // The walk stopped on the last pixel darker than its threshold, so the
@@ -297,38 +334,10 @@ PointD RefineLineEnd(const Bitmap& color, int walkThreshold, const DetectedLine&
     if (!(walk > -kRefineAgreement && walk < 1 + kRefineAgreement)) return walked;
     // Across the line the straight line through A and B is only as good as
     // the thinned pixels it runs through: half a pixel either way, which the
-    // warp carries on to everything printed far from the lines. The stroke's
-    // middle, a few pixels inside the end, is where its two edges cross the
-    // halfway level.
-    const double half = (ink + paper) / 2;
-    double offset = 0;
-    int measured = 0;
-    for (const double s : {-6.0, -5.0, -4.0, -3.0}) {
-        constexpr int kReach = 20;  // 5 pixels each way, in quarter pixels
-        double across[2 * kReach + 1];
-        int darkest = kReach;
-        for (int k = -kReach; k <= kReach; ++k) {
-            across[k + kReach] = gray(end.x + s * ux + 0.25 * k * nx, onLine + s * uy + 0.25 * k * ny);
-            if (across[k + kReach] < 0) return walked;
-            if (across[k + kReach] < across[darkest]) darkest = k + kReach;
-        }
-        if (across[darkest] >= half) continue;
-        // Out from the darkest sample to the halfway level on each side.
-        auto edge = [&](int dir) {
-            for (int i = darkest; i + dir >= 0 && i + dir <= 2 * kReach; i += dir) {
-                const double g0 = across[i], g1 = across[i + dir];
-                if (g1 >= half) return (i - kReach + dir * (half - g0) / (g1 - g0)) * 0.25;
-            }
-            return std::nan("");
-        };
-        const double low = edge(-1), high = edge(1);
-        if (!std::isfinite(low) || !std::isfinite(high)) continue;
-        offset += (low + high) / 2;
-        ++measured;
-    }
-    if (measured > 0) offset /= measured;
-    if (std::fabs(offset) > 1.5) offset = 0;
-    return {end.x + t * ux + offset * nx, onLine + t * uy + offset * ny};
+    // warp carries on to everything printed far from the lines.
+    const PointD atEnd{end.x + t * ux, onLine + t * uy};
+    const double offset = strokeMiddle(color, atEnd, {ux, uy}, {nx, ny}, half);
+    return {atEnd.x + offset * nx, atEnd.y + offset * ny};
 }
 
 }  // namespace tarvel
