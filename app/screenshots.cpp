@@ -13,6 +13,7 @@
 #include "dialogs/qualitydialog.h"
 #include "mainwindow.h"
 #include "pages/camerapage.h"
+#include "pages/exampage.h"
 
 namespace tarvel::app {
 namespace {
@@ -42,6 +43,20 @@ bool save(QWidget& widget, const QString& folder, const char* name) {
     if (picture.save(path, "PNG", 0)) return true;
     std::cerr << "tarvel: cannot write " << path.toStdString() << "\n";
     return false;
+}
+
+// The exam the pictures show: the demo exam of the demo cards.
+void setDemoExam(GradingRun& run) {
+    tarvel::ExamPage exam;
+    exam.examName = "期中考试";
+    const std::vector<std::string> subjects = subjectItems(run.layout.current);
+    for (size_t i = 0; i < subjects.size(); ++i)
+        if (subjects[i] == "数学") exam.subjectIndex = int(i);
+    exam.subjectiveIndex = 0;
+    exam.sections = {{"1", "70", "1", kSingleChoiceText}, {"71", "85", "2", kMultipleChoiceText}};
+    exam.rules = {{"71-85", "0.5/"}};
+    exam.cardName = run.layout.chosenCardName;
+    ValidateExamPage(exam, run.layout.current, run.settings);
 }
 
 }  // namespace
@@ -112,6 +127,14 @@ int takeScreenshots(const QString& folder) {
         std::cerr << "tarvel: no help pages beside the program\n";
         ok = false;
     }
+
+    window.findChild<QPushButton*>("BtnNext2")->click();
+    settle(200);
+    ok = save(window, folder, "page3.png") && ok;
+    setDemoExam(window.run());
+    window.findChild<QPushButton*>("BtnNext3")->click();
+    settle(200);
+    ok = save(window, folder, "page4.png") && ok;
     window.capture().stop();
     return ok ? 0 : 1;
 }
