@@ -15,6 +15,11 @@ QPlainTextEdit* memo(const char* name, const std::vector<std::string>& lines, QW
     m->setObjectName(name);
     m->setReadOnly(true);
     m->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The example table lines up by spaces, as in a fixed-width font.
+    QFont font = m->font();
+    font.setFamilies({"WenQuanYi Micro Hei Mono", "SimSun", "Monospace"});
+    font.setStyleHint(QFont::TypeWriter);
+    m->setFont(font);
     QStringList text;
     for (const std::string& line : lines) text << qs(line);
     m->setPlainText(text.join('\n'));

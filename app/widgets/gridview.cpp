@@ -119,14 +119,18 @@ void GridView::goTo(int row, int column, bool edit, bool caretAtEnd) {
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (!current.isValid()) return;
-    const bool wholeRow = rowColumn_ && rowColumn_(current.column());
-    setSelectionBehavior(wholeRow ? SelectRows : SelectItems);
-    if (wholeRow) selectionModel()->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     const bool digits = digitColumn_ && digitColumn_(current.column());
     if (testAttribute(Qt::WA_InputMethodEnabled) == digits) {
         setAttribute(Qt::WA_InputMethodEnabled, !digits);
         if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled);
     }
+}
+
+QItemSelectionModel::SelectionFlags GridView::selectionCommand(const QModelIndex& index, const QEvent* event) const {
+    QItemSelectionModel::SelectionFlags flags = QTableView::selectionCommand(index, event);
+    if (index.isValid() && rowColumn_ && rowColumn_(index.column()) && (flags & QItemSelectionModel::Select))
+        flags |= QItemSelectionModel::Rows;
+    return flags;
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {

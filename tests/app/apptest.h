@@ -133,6 +133,15 @@ inline void readyForGrading(GradingRun& run) {
     ValidateExamPage(exam, run.layout.current, run.settings);
 }
 
+// Pictures of the window for a person to look at, when TARVEL_TEST_SHOTS
+// names a folder (run under xvfb-run with QT_QPA_PLATFORM=xcb).
+void shot(QWidget& window, const char* name) {
+    const QString folder = qEnvironmentVariable("TARVEL_TEST_SHOTS");
+    if (folder.isEmpty()) return;
+    QTest::qWait(100);
+    window.grab().save(folder + "/" + name);
+}
+
 // A main window over a rig, shown offscreen.
 struct WindowRig : Rig {
     explicit WindowRig(const std::string& name) : Rig(name), window(services) {
