@@ -42,7 +42,9 @@ int StudentGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(grid_.rows.size());
 }
 
-int StudentGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kStudentColumnCount; }
+int StudentGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kStudentColumnCount;
+}
 
 bool StudentGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!validCell(index) || role != Qt::EditRole || !editable(index.column())) return false;

@@ -69,8 +69,8 @@ ExamPage::ExamPage(AppContext& context, QWidget* parent) : WizardPage(4, "考试
     auto* grids = new QGridLayout;
     grids->addWidget(gridWithButtons("题分设置", sections_, "BtnTFAdd", "BtnTFDelete", ExamGrid::Sections), 0, 0);
     grids->addWidget(memo("Memo1", sectionHelpLines(), body()), 0, 1);
-    grids->addWidget(gridWithButtons("多选题特殊规则设置(通常如果多选题少选不给分时不需要使用此设置)", rules_, "BtnDXAdd",
-                                     "BtnDXDelete", ExamGrid::Rules),
+    grids->addWidget(gridWithButtons("多选题特殊规则设置(通常如果多选题少选不给分时不需要使用此设置)", rules_,
+                                     "BtnDXAdd", "BtnDXDelete", ExamGrid::Rules),
                      1, 0);
     grids->addWidget(memo("Memo2", ruleHelpLines(), body()), 1, 1);
     grids->setColumnStretch(1, 1);
@@ -108,7 +108,9 @@ GridView* ExamPage::makeGrid(ExamGrid which, const char* name, const std::vector
     CellRules rules;
     rules.filtered = [which](int c) { return examCellInput(which, c) == ExamCellInput::Typed; };
     rules.edit = [which](const QModelIndex& cell, const EditorText& before, EditorAction action,
-                         const std::string& input) { return editExamCell(which, cell.column(), before, action, input); };
+                         const std::string& input) {
+        return editExamCell(which, cell.column(), before, action, input);
+    };
     rules.dropDown = [which](int c) {
         return examCellInput(which, c) == ExamCellInput::DropDown ? sectionKindItems() : std::vector<std::string>{};
     };
@@ -118,8 +120,8 @@ GridView* ExamPage::makeGrid(ExamGrid which, const char* name, const std::vector
     return grid;
 }
 
-QWidget* ExamPage::gridWithButtons(const QString& caption, GridView* grid, const char* addName,
-                                   const char* deleteName, ExamGrid which) {
+QWidget* ExamPage::gridWithButtons(const QString& caption, GridView* grid, const char* addName, const char* deleteName,
+                                   ExamGrid which) {
     auto* box = new QWidget(body());
     auto* heading = new QLabel(caption, box);
     heading->setWordWrap(true);
@@ -210,14 +212,23 @@ bool ExamPage::checkNext() {
     if (check.ok) return true;
     context_.services.prompter.message(check.message);
     switch (check.focus) {
-        case ExamFocus::ExamName: examName_->setFocus(); break;
-        case ExamFocus::Subject: subject_->setFocus(); break;
-        case ExamFocus::SubjectiveOption: subjective_->setFocus(); break;
+        case ExamFocus::ExamName:
+            examName_->setFocus();
+            break;
+        case ExamFocus::Subject:
+            subject_->setFocus();
+            break;
+        case ExamFocus::SubjectiveOption:
+            subjective_->setFocus();
+            break;
         case ExamFocus::SectionGrid:
             placeCursor(ExamGrid::Sections, {check.row, check.column, check.startEditing});
             break;
-        case ExamFocus::RuleGrid: placeCursor(ExamGrid::Rules, {check.row, check.column, check.startEditing}); break;
-        case ExamFocus::None: break;
+        case ExamFocus::RuleGrid:
+            placeCursor(ExamGrid::Rules, {check.row, check.column, check.startEditing});
+            break;
+        case ExamFocus::None:
+            break;
     }
     if (check.addSectionRow) addRow(ExamGrid::Sections);
     return false;

@@ -43,6 +43,49 @@ bool entered(QEvent* event) {
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
+// A row of buttons (component name, caption), left-aligned.
+QHBoxLayout* buttonRow(std::initializer_list<std::pair<const char*, const char*>> buttons, QSize size,
+                       QWidget* parent) {
+    auto* row = new QHBoxLayout;
+    for (const auto& [name, text] : buttons) row->addWidget(makeButton(name, text, parent, size));
+    row->addStretch();
+    return row;
+}
+
+// A grade or class settings box: its switch, and the code length box
+// between its two labels.
+struct CodingBox {
+    const char* name;
+    const char* caption;
+    const char* switchName;
+    const char* switchText;
+    const char* labelNames[2];
+    const char* labelTexts[2];
+    const char* lengthName;
+    int maxLength;
+    TextRule accepts;
+    const char* startText;
+};
+
+CodingControls codingBox(const CodingBox& c, QWidget* parent) {
+    CodingControls w;
+    w.box = new QGroupBox(c.caption, parent);
+    w.box->setObjectName(c.name);
+    w.enabled = new QCheckBox(c.switchText, w.box);
+    w.enabled->setObjectName(c.switchName);
+    for (int i = 0; i < 2; ++i) w.labels[i] = label(c.labelNames[i], c.labelTexts[i], w.box);
+    w.length = makeNumberBox(c.lengthName, c.maxLength, c.accepts, w.box);
+    w.length->setFixedWidth(28);
+    w.length->setText(c.startText);
+    w.layout = new QGridLayout(w.box);
+    w.layout->addWidget(w.enabled, 0, 0, 1, 3);
+    w.layout->addWidget(w.labels[0], 1, 0);
+    w.layout->addWidget(w.length, 1, 1);
+    w.layout->addWidget(w.labels[1], 1, 2);
+    w.layout->setColumnStretch(2, 1);
+    return w;
+}
+
 }  // namespace
 
 StudentsPage::StudentsPage(AppContext& context, QWidget* parent) : WizardPage(3, "学生信息设置", context, parent) {
@@ -61,64 +104,38 @@ StudentsPage::StudentsPage(AppContext& context, QWidget* parent) : WizardPage(3,
 
 void StudentsPage::buildSettings(QWidget* column) {
     column->setFixedWidth(262);
-    gradeBox_ = new QGroupBox("年级设置", column);
-    gradeBox_->setObjectName("GroupBoxNJ");
-    allowGrades_ = new QCheckBox("启用年级", gradeBox_);
-    allowGrades_->setObjectName("CBAllowNJ");
-    lblNJ1_ = label("LblNJ1", "年级编码长度：", gradeBox_);
-    gradeCodeLength_ = makeNumberBox("EdtNJCodeLen", 2, digitBoxAccepts, gradeBox_);
-    gradeCodeLength_->setFixedWidth(28);
-    gradeCodeLength_->setText("5");
-    lblNJ2_ = label("LblNJ2", "（范围1-10）", gradeBox_);
-    gradeGrid_ = new GridView("SGridNJ", {kGradeColumnWidths, kGradeColumnWidths + kGradeColumnCount},
-                              kStudentRowHeight, gradeBox_);
-    gradeModel_ = new GradeGridModel(grades_, prompter(), this);
-    gradeGrid_->setModel(gradeModel_);
-    gradeGrid_->setFixedSize(19 + 90 + 90 + 22, 140);
-    gradeGrid_->setRowColumns([](int c) { return !gradeCellEditable(c); });
-    gradeGrid_->setDigitColumns([](int c) { return c == 2; });
-    CellRules gradeRules;
-    gradeRules.filtered = [](int c) { return c == 2; };
-    gradeRules.edit = [this](const QModelIndex&, const EditorText& before, EditorAction action, const std::string& in) {
-        return editGradeCodeCell(before, action, in, gradeCodeLength());
-    };
-    gradeRules.typed = [this](const QModelIndex& cell, const std::string& text) -> std::optional<std::string> {
-        const bool emptied = gradeCodeTyped(grades_, cell.row(), text, gradeCodeLength(), prompter());
-        gradeModel_->cellChanged(cell.row(), cell.column());
-        return emptied ? std::optional<std::string>("") : std::nullopt;
-    };
-    gradeGrid_->setItemDelegate(new GridDelegate(gradeGrid_, gradeRules));
-    addGrade_ = makeButton("BtnNianJiAdd", "增加", gradeBox_, QSize(75, 25));
-    deleteGrade_ = makeButton("BtnNianJiDelete", "删除", gradeBox_, QSize(75, 25));
-
-    auto* grades = new QGridLayout(gradeBox_);
-    grades->addWidget(allowGrades_, 0, 0, 1, 3);
-    grades->addWidget(lblNJ1_, 1, 0);
-    grades->addWidget(gradeCodeLength_, 1, 1);
-    grades->addWidget(lblNJ2_, 1, 2);
-    grades->addWidget(gradeGrid_, 2, 0, 1, 3);
+    grade_ = codingBox({"GroupBoxNJ",
+                        "年级设置",
+                        "CBAllowNJ",
+                        "启用年级",
+                        {"LblNJ1", "LblNJ2"},
+                        {"年级编码长度：", "（范围1-10）"},
+                        "EdtNJCodeLen",
+                        2,
+                        digitBoxAccepts,
+                        "5"},
+                       column);
+    buildGradeGrid();
+    addGrade_ = makeButton("BtnNianJiAdd", "增加", grade_.box, QSize(75, 25));
+    deleteGrade_ = makeButton("BtnNianJiDelete", "删除", grade_.box, QSize(75, 25));
+    grade_.layout->addWidget(gradeGrid_, 2, 0, 1, 3);
     auto* gradeButtons = new QHBoxLayout;
     gradeButtons->addWidget(addGrade_);
     gradeButtons->addWidget(deleteGrade_);
     gradeButtons->addStretch();
-    grades->addLayout(gradeButtons, 3, 0, 1, 3);
-    grades->setColumnStretch(2, 1);
+    grade_.layout->addLayout(gradeButtons, 3, 0, 1, 3);
 
-    classBox_ = new QGroupBox("班级设置", column);
-    classBox_->setObjectName("GroupBoxBJ");
-    allowClasses_ = new QCheckBox("启用班级", classBox_);
-    allowClasses_->setObjectName("CBAllowBJ");
-    lblBJ1_ = label("LblBJ1", "班级编码长度：", classBox_);
-    classCodeLength_ = makeNumberBox("EdtBJCodeLen", 1, classCodeLengthBoxAccepts, classBox_);
-    classCodeLength_->setFixedWidth(28);
-    classCodeLength_->setText("2");
-    lblBJ2_ = label("LblBJ2", "（范围1-3）", classBox_);
-    auto* classes = new QGridLayout(classBox_);
-    classes->addWidget(allowClasses_, 0, 0, 1, 3);
-    classes->addWidget(lblBJ1_, 1, 0);
-    classes->addWidget(classCodeLength_, 1, 1);
-    classes->addWidget(lblBJ2_, 1, 2);
-    classes->setColumnStretch(2, 1);
+    class_ = codingBox({"GroupBoxBJ",
+                        "班级设置",
+                        "CBAllowBJ",
+                        "启用班级",
+                        {"LblBJ1", "LblBJ2"},
+                        {"班级编码长度：", "（范围1-3）"},
+                        "EdtBJCodeLen",
+                        1,
+                        classCodeLengthBoxAccepts,
+                        "2"},
+                       column);
 
     relation_ = new QCheckBox("年级和班级编码和准考证号关联", column);
     relation_->setObjectName("CBRelation");
@@ -141,13 +158,34 @@ void StudentsPage::buildSettings(QWidget* column) {
     admission->addWidget(prefix_, 1, 1);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(gradeBox_);
-    layout->addWidget(classBox_);
+    layout->addWidget(grade_.box);
+    layout->addWidget(class_.box);
     layout->addWidget(relation_);
     layout->addLayout(admission);
     layout->addWidget(hint);
     layout->addWidget(lockHint_);
     layout->addStretch();
+}
+
+void StudentsPage::buildGradeGrid() {
+    gradeGrid_ = new GridView("SGridNJ", {kGradeColumnWidths, kGradeColumnWidths + kGradeColumnCount},
+                              kStudentRowHeight, grade_.box);
+    gradeModel_ = new GradeGridModel(grades_, prompter(), this);
+    gradeGrid_->setModel(gradeModel_);
+    gradeGrid_->setFixedSize(19 + 90 + 90 + 22, 140);
+    gradeGrid_->setRowColumns([](int c) { return !gradeCellEditable(c); });
+    gradeGrid_->setDigitColumns([](int c) { return c == 2; });
+    CellRules rules;
+    rules.filtered = [](int c) { return c == 2; };
+    rules.edit = [this](const QModelIndex&, const EditorText& before, EditorAction action, const std::string& in) {
+        return editGradeCodeCell(before, action, in, gradeCodeLength());
+    };
+    rules.typed = [this](const QModelIndex& cell, const std::string& text) -> std::optional<std::string> {
+        const bool emptied = gradeCodeTyped(grades_, cell.row(), text, gradeCodeLength(), prompter());
+        gradeModel_->cellChanged(cell.row(), cell.column());
+        return emptied ? std::optional<std::string>("") : std::nullopt;
+    };
+    gradeGrid_->setItemDelegate(new GridDelegate(gradeGrid_, rules));
 }
 
 void StudentsPage::buildStudents(QWidget* column) {
@@ -185,27 +223,19 @@ void StudentsPage::buildStudents(QWidget* column) {
     };
     studentGrid_->setItemDelegate(new GridDelegate(studentGrid_, rules));
 
-    const struct {
-        const char* name;
-        const char* text;
-    } buttons[] = {{"BtnXueShengAdd", "增加"},          {"BtnXueShengAddBatch", "批量增加"},
-                   {"BtnXueShengPasteFrom", "从表格粘贴"}, {"BtnXueShengPasteFromName", "从表格粘贴姓名"},
-                   {"BtnXueShengDelete", "删除"},       {"BtnXueShengDeleteAll", "删除所有"}};
-    auto* studentButtons = new QHBoxLayout;
-    for (const auto& b : buttons) studentButtons->addWidget(makeButton(b.name, b.text, column, QSize(88, 27)));
-    studentButtons->addStretch();
+    QHBoxLayout* studentButtons = buttonRow({{"BtnXueShengAdd", "增加"},
+                                             {"BtnXueShengAddBatch", "批量增加"},
+                                             {"BtnXueShengPasteFrom", "从表格粘贴"},
+                                             {"BtnXueShengPasteFromName", "从表格粘贴姓名"},
+                                             {"BtnXueShengDelete", "删除"},
+                                             {"BtnXueShengDeleteAll", "删除所有"}},
+                                            QSize(88, 27), column);
     deleteStudent_ = column->findChild<QPushButton*>("BtnXueShengDelete");
-
-    const struct {
-        const char* name;
-        const char* text;
-    } files[] = {{"BtnXSNew", "新建学生信息文件"},
-                 {"BtnXSOpenAs", "打开学生信息文件"},
-                 {"BtnXSSave", "保存学生信息文件"},
-                 {"BtnXSSaveAs", "另存学生信息文件"}};
-    auto* fileButtons = new QHBoxLayout;
-    for (const auto& f : files) fileButtons->addWidget(makeButton(f.name, f.text, column, QSize(130, 27)));
-    fileButtons->addStretch();
+    QHBoxLayout* fileButtons = buttonRow({{"BtnXSNew", "新建学生信息文件"},
+                                          {"BtnXSOpenAs", "打开学生信息文件"},
+                                          {"BtnXSSave", "保存学生信息文件"},
+                                          {"BtnXSSaveAs", "另存学生信息文件"}},
+                                         QSize(130, 27), column);
     saveFile_ = column->findChild<QPushButton*>("BtnXSSave");
     fileLabel_ = label("LblCurrentXSFileName", "", column);
     sampleHint_ = label("CheshixstsLabel", kSampleRosterHint, column);
@@ -223,20 +253,20 @@ void StudentsPage::buildStudents(QWidget* column) {
 }
 
 void StudentsPage::connectSettings() {
-    connect(allowGrades_, &QCheckBox::clicked, this, &StudentsPage::gradesClicked);
-    connect(allowClasses_, &QCheckBox::clicked, this, &StudentsPage::classesClicked);
+    connect(grade_.enabled, &QCheckBox::clicked, this, &StudentsPage::gradesClicked);
+    connect(class_.enabled, &QCheckBox::clicked, this, &StudentsPage::classesClicked);
     connect(relation_, &QCheckBox::clicked, this, [this] {
         if (!loading_) updatePrefix();
     });
-    connect(classCodeLength_, &QLineEdit::textChanged, this, &StudentsPage::classCodeLengthChanged);
+    connect(class_.length, &QLineEdit::textChanged, this, &StudentsPage::classCodeLengthChanged);
     connect(classSelector_, &QLineEdit::textChanged, this, &StudentsPage::classTextChanged);
     connect(gradeSelector_, &QComboBox::currentIndexChanged, this, &StudentsPage::gradeChosen);
     gradeSelector_->installEventFilter(this);
     classSelector_->installEventFilter(this);
-    checkBoxOnLeave(gradeCodeLength_, checkGradeCodeLengthBox, prompter());
-    checkBoxOnLeave(classCodeLength_, checkClassCodeLengthBox, prompter());
+    checkBoxOnLeave(grade_.length, checkGradeCodeLengthBox, prompter());
+    checkBoxOnLeave(class_.length, checkClassCodeLengthBox, prompter());
     checkBoxOnLeave(admissionLength_, checkAdmissionLengthBox, prompter());
-    whenLeft(gradeBox_, [this] { gradeBoxLeft(); });
+    whenLeft(grade_.box, [this] { gradeBoxLeft(); });
     connect(addGrade_, &QPushButton::clicked, this, &StudentsPage::addGrade);
     connect(deleteGrade_, &QPushButton::clicked, this, &StudentsPage::deleteGrade);
     gradeModel_->edited = [this](int row, int column) { gradeEdited(row, column); };
@@ -244,9 +274,8 @@ void StudentsPage::connectSettings() {
 
 void StudentsPage::connectStudents() {
     auto button = [this](const char* name) { return body()->findChild<QPushButton*>(name); };
-    connect(button("BtnXueShengAdd"), &QPushButton::clicked, this, [this] {
-        runOperation([this] { return addStudent(grid_, roster(), view(), prompter()); }, true);
-    });
+    connect(button("BtnXueShengAdd"), &QPushButton::clicked, this,
+            [this] { runOperation([this] { return addStudent(grid_, roster(), view(), prompter()); }, true); });
     connect(button("BtnXueShengAddBatch"), &QPushButton::clicked, this, [this] {
         if (!form3_) form3_ = new Form3(prompter(), window());
         runOperation([this] { return addClass(grid_, roster(), view(), prompter(), *form3_); });
@@ -254,9 +283,8 @@ void StudentsPage::connectStudents() {
     connect(button("BtnXueShengPasteFrom"), &QPushButton::clicked, this, [this] {
         runOperation([this] { return pasteTable(grid_, roster(), view(), prompter(), clipboardText()); });
     });
-    connect(button("BtnXueShengPasteFromName"), &QPushButton::clicked, this, [this] {
-        runOperation([this] { return pasteNames(grid_, view(), prompter(), clipboardText()); });
-    });
+    connect(button("BtnXueShengPasteFromName"), &QPushButton::clicked, this,
+            [this] { runOperation([this] { return pasteNames(grid_, view(), prompter(), clipboardText()); }); });
     connect(deleteStudent_, &QPushButton::clicked, this,
             [this] { runOperation([this] { return deleteStudent(grid_, roster(), view()); }); });
     connect(button("BtnXueShengDeleteAll"), &QPushButton::clicked, this,
@@ -283,25 +311,23 @@ void StudentsPage::connectStudents() {
         if (done) showRosterOnPage();
         fileCommand(done);
     });
-    connect(saveFile_, &QPushButton::clicked, this, [this, &state, &s] {
-        fileCommand(saveStudentFile(state, pageData(true), s.prompter, s.files));
-    });
-    connect(button("BtnXSSaveAs"), &QPushButton::clicked, this, [this, &state, &s] {
-        fileCommand(saveStudentFileAs(state, pageData(true), s.prompter, s.files));
-    });
+    connect(saveFile_, &QPushButton::clicked, this,
+            [this, &state, &s] { fileCommand(saveStudentFile(state, pageData(true), s.prompter, s.files)); });
+    connect(button("BtnXSSaveAs"), &QPushButton::clicked, this,
+            [this, &state, &s] { fileCommand(saveStudentFileAs(state, pageData(true), s.prompter, s.files)); });
 }
 
-int StudentsPage::gradeCodeLength() const { return lengthFromBox(ss(gradeCodeLength_->text()), 1, 10, 5); }
+int StudentsPage::gradeCodeLength() const { return lengthFromBox(ss(grade_.length->text()), 1, 10, 5); }
 
-int StudentsPage::classCodeLength() const { return lengthFromBox(ss(classCodeLength_->text()), 1, 3, 2); }
+int StudentsPage::classCodeLength() const { return lengthFromBox(ss(class_.length->text()), 1, 3, 2); }
 
 RosterPage StudentsPage::pageData(bool withRows) const {
     RosterPage p;
-    p.gradesEnabled = allowGrades_->isChecked();
-    p.gradeCodeLengthText = ss(gradeCodeLength_->text());
+    p.gradesEnabled = grade_.enabled->isChecked();
+    p.gradeCodeLengthText = ss(grade_.length->text());
     p.grades = grades_;
-    p.classesEnabled = allowClasses_->isChecked();
-    p.classCodeLengthText = ss(classCodeLength_->text());
+    p.classesEnabled = class_.enabled->isChecked();
+    p.classCodeLengthText = ss(class_.length->text());
     p.classText = ss(classSelector_->text());
     p.admissionLinked = relation_->isChecked();
     p.admissionLengthText = ss(admissionLength_->text());
@@ -324,14 +350,14 @@ ActivePage StudentsPage::activePage() const {
 void StudentsPage::showRosterOnPage() {
     const Roster& r = roster();
     loading_ = true;
-    allowGrades_->setChecked(r.gradesEnabled);
-    gradeCodeLength_->setText(decimal(r.gradeCodeLength));
+    grade_.enabled->setChecked(r.gradesEnabled);
+    grade_.length->setText(decimal(r.gradeCodeLength));
     grades_ = r.grades;
     gradeModel_->reload();
     gradeGrid_->setEnabled(true);
     applyGradeRule();
-    allowClasses_->setChecked(r.classesEnabled);
-    classCodeLength_->setText(decimal(r.classCodeLength));
+    class_.enabled->setChecked(r.classesEnabled);
+    class_.length->setText(decimal(r.classCodeLength));
     applyClassRule();
     GradeSelector selector;
     for (const GradeEntry& g : grades_) selector.items.push_back(g.name);
@@ -348,25 +374,27 @@ void StudentsPage::showRosterOnPage() {
     studentModel_->reload();
     placing_ = false;
     placeStudentCursor(false, false);
-    loading_ = false;
     setSettingsLocked(!r.students.empty());
+    loading_ = false;
     deleteStudent_->setEnabled(canDeleteStudent(grid_));
     syncFileState();
 }
 
 void StudentsPage::applyGradeRule() {
-    const bool on = allowGrades_->isChecked();
+    const bool on = grade_.enabled->isChecked();
     for (QWidget* w : std::initializer_list<QWidget*>{lblNJ3_, gradeSelector_}) w->setEnabled(on);
-    const bool settings = settingsLockView(locked_, on, allowClasses_->isChecked()).enableGradeSettings;
-    for (QWidget* w : std::initializer_list<QWidget*>{gradeCodeLength_, gradeGrid_, addGrade_, deleteGrade_, lblNJ1_, lblNJ2_})
+    const bool settings = settingsLockView(locked_, on, class_.enabled->isChecked()).enableGradeSettings;
+    for (QWidget* w : std::initializer_list<QWidget*>{grade_.length, gradeGrid_, addGrade_, deleteGrade_,
+                                                      grade_.labels[0], grade_.labels[1]})
         w->setEnabled(settings);
 }
 
 void StudentsPage::applyClassRule() {
-    const bool on = allowClasses_->isChecked();
+    const bool on = class_.enabled->isChecked();
     for (QWidget* w : std::initializer_list<QWidget*>{lblBJ3_, classSelector_, lblBJ4_}) w->setEnabled(on);
-    const bool settings = settingsLockView(locked_, allowGrades_->isChecked(), on).enableClassCodeLength;
-    for (QWidget* w : std::initializer_list<QWidget*>{classCodeLength_, lblBJ1_, lblBJ2_}) w->setEnabled(settings);
+    const bool settings = settingsLockView(locked_, grade_.enabled->isChecked(), on).enableClassCodeLength;
+    for (QWidget* w : std::initializer_list<QWidget*>{class_.length, class_.labels[0], class_.labels[1]})
+        w->setEnabled(settings);
     const int length = classCodeLength();
     if (on) {
         classSelector_->setMaxLength(length);
@@ -377,9 +405,10 @@ void StudentsPage::applyClassRule() {
 
 void StudentsPage::setSettingsLocked(bool locked) {
     locked_ = locked;
-    const SettingsLockView lock = settingsLockView(locked, allowGrades_->isChecked(), allowClasses_->isChecked());
+    const SettingsLockView lock = settingsLockView(locked, grade_.enabled->isChecked(), class_.enabled->isChecked());
     lockHint_->setText(qs(lock.hint));
-    for (QWidget* w : std::initializer_list<QWidget*>{allowGrades_, allowClasses_, lblAdmissionLen_, admissionLength_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{grade_.enabled, class_.enabled, lblAdmissionLen_, admissionLength_})
         w->setEnabled(lock.enableSwitches);
     applyGradeRule();
     applyClassRule();
@@ -390,14 +419,14 @@ void StudentsPage::setSettingsLocked(bool locked) {
 void StudentsPage::gradesClicked() {
     if (loading_) return;
     applyGradeRule();
-    relation_->setEnabled(allowGrades_->isChecked() || allowClasses_->isChecked());
+    relation_->setEnabled(grade_.enabled->isChecked() || class_.enabled->isChecked());
     groupChanged();
 }
 
 void StudentsPage::classesClicked() {
     if (loading_) return;
     applyClassRule();
-    relation_->setEnabled(allowGrades_->isChecked() || allowClasses_->isChecked());
+    relation_->setEnabled(grade_.enabled->isChecked() || class_.enabled->isChecked());
     groupChanged();
 }
 
@@ -405,10 +434,10 @@ void StudentsPage::updatePrefix() {
     PrefixInputs in;
     in.relationChecked = relation_->isChecked();
     in.relationEnabled = relation_->isEnabled();
-    in.gradesEnabled = allowGrades_->isChecked();
+    in.gradesEnabled = grade_.enabled->isChecked();
     in.gradeSelected = gradeSelector_->currentIndex() >= 0;
     in.selectedGradeCode = roster().selectedGrade.code;
-    in.classesEnabled = allowClasses_->isChecked();
+    in.classesEnabled = class_.enabled->isChecked();
     in.classText = ss(classSelector_->text());
     if (const std::optional<std::string> text = updateAdmissionPrefix(in)) {
         prefix_->setText(qs(*text));
@@ -494,12 +523,12 @@ void StudentsPage::postShownGroupCheck() {
 }
 
 void StudentsPage::gradeBoxLeft() {
-    if (!allowGrades_->isChecked()) return;
+    if (!grade_.enabled->isChecked()) return;
     const GradeCheck check = checkGradeTable(grades_, gradeCodeLength());
     if (check.problem.ok()) return;
     prompter().message(check.problem.message);
     if (check.uncheckGrades) {
-        allowGrades_->setChecked(false);
+        grade_.enabled->setChecked(false);
         gradesClicked();
         return;
     }
@@ -559,9 +588,15 @@ void StudentsPage::applyOutcome(const GridOutcome& outcome, bool caretAtEnd) {
     deleteStudent_->setEnabled(canDeleteStudent(grid_));
     if (outcome.changed) markRosterModified();
     switch (outcome.focus) {
-        case PageFocus::Grid: placeStudentCursor(true, outcome.openEditor, caretAtEnd); break;
-        case PageFocus::GradeSelector: gradeSelector_->setFocus(); break;
-        case PageFocus::None: placeStudentCursor(false, false); break;
+        case PageFocus::Grid:
+            placeStudentCursor(true, outcome.openEditor, caretAtEnd);
+            break;
+        case PageFocus::GradeSelector:
+            gradeSelector_->setFocus();
+            break;
+        case PageFocus::None:
+            placeStudentCursor(false, false);
+            break;
     }
 }
 
@@ -592,8 +627,8 @@ bool StudentsPage::checkNext() {
     StudentFileState& state = context_.run.students;
     const bool modified = state.modified;
     GridOutcome outcome;
-    const bool leave = leaveStudentsPage(state, grid_, pageData(true), view(), prompter(), context_.services.files,
-                                         outcome);
+    const bool leave =
+        leaveStudentsPage(state, grid_, pageData(true), view(), prompter(), context_.services.files, outcome);
     if (!leave) {
         applyOutcome(outcome);
         syncFileState();

@@ -8,6 +8,7 @@
 // grid rows and the grade rows, and shows what the cores return.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,15 @@
 namespace tarvel::app {
 
 class Form3;
+
+// The grade or the class settings box.
+struct CodingControls {
+    QGroupBox* box = nullptr;
+    QCheckBox* enabled = nullptr;  // CBAllowNJ, CBAllowBJ
+    QLabel* labels[2] = {};        // before and after the length box
+    QLineEdit* length = nullptr;   // EdtNJCodeLen, EdtBJCodeLen
+    QGridLayout* layout = nullptr;
+};
 
 inline constexpr const char* kAdmissionLengthHint =
     "如果答题卡上准考证位置有9列，而这里设置准考证长度只有3位时，只要涂准考证位置前3列即可";
@@ -49,6 +59,7 @@ protected:
 
 private:
     void buildSettings(QWidget* column);
+    void buildGradeGrid();
     void buildStudents(QWidget* column);
     void connectSettings();
     void connectStudents();
@@ -94,19 +105,11 @@ private:
     void syncFileState();
 
     // Controls (component names as object names).
-    QGroupBox* gradeBox_;
-    QCheckBox* allowGrades_;
-    QLineEdit* gradeCodeLength_;
-    QLabel* lblNJ1_;
-    QLabel* lblNJ2_;
+    CodingControls grade_;
     GridView* gradeGrid_;
     QPushButton* addGrade_;
     QPushButton* deleteGrade_;
-    QGroupBox* classBox_;
-    QCheckBox* allowClasses_;
-    QLineEdit* classCodeLength_;
-    QLabel* lblBJ1_;
-    QLabel* lblBJ2_;
+    CodingControls class_;
     QLabel* lblNJ3_;
     QComboBox* gradeSelector_;
     QLabel* lblBJ3_;

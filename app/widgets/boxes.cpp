@@ -34,9 +34,10 @@ QLineEdit* makeNumberBox(const char* objectName, int maxLength, TextRule accepts
 }
 
 void whenLeft(QWidget* area, std::function<void()> check) {
-    QObject::connect(qApp, &QApplication::focusChanged, area, [area, check = std::move(check)](QWidget* old, QWidget* now) {
-        if (inside(area, old) && now && !inside(area, now) && now->window() == area->window()) check();
-    });
+    QObject::connect(qApp, &QApplication::focusChanged, area,
+                     [area, check = std::move(check)](QWidget* old, QWidget* now) {
+                         if (inside(area, old) && now && !inside(area, now) && now->window() == area->window()) check();
+                     });
 }
 
 }  // namespace tarvel::app

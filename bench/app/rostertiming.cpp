@@ -103,8 +103,14 @@ int main(int argc, char** argv) {
     Yes prompter;
     Nothing nothing;
     SteadyClock clock;
-    Services services{prompter, nothing, nothing, [](const std::vector<std::string>&, int) { return std::nullopt; },
-                      [] { return CameraList{}; }, nothing, clock, nothing,
+    Services services{prompter,
+                      nothing,
+                      nothing,
+                      [](const std::vector<std::string>&, int) { return std::nullopt; },
+                      [] { return CameraList{}; },
+                      nothing,
+                      clock,
+                      nothing,
                       [] { return std::unique_ptr<Speaker>(); }};
     MainWindow window(services);
     window.show();
@@ -123,7 +129,8 @@ int main(int argc, char** argv) {
     std::string list;
     for (int i = 0; i < kMaxStudents; ++i) list += std::to_string(202410000 + i) + "\t" + nameOf(i) + "\r\n";
     QGuiApplication::clipboard()->setText(QString::fromStdString(list));
-    const double pasted = timed(9, [&] { show(settings()); }, [&] { paste->click(); }, grid);
+    const double pasted = timed(
+        9, [&] { show(settings()); }, [&] { paste->click(); }, grid);
     const double pastedAndMerged = timed(
         9, [&] { show(settings()); },
         [&] {
@@ -136,9 +143,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the paste did not reach the roster (%zu students)\n", roster.students.size());
         return 1;
     }
-    std::printf("paste 5000 rows (click to repaint): median %.1f ms; with the merge of the next group change and "
-                "its repaint: median %.1f ms\n",
-                pasted, pastedAndMerged);
+    std::printf(
+        "paste 5000 rows (click to repaint): median %.1f ms; with the merge of the next group change and "
+        "its repaint: median %.1f ms\n",
+        pasted, pastedAndMerged);
 
     for (int classes : {2, 50}) {
         show(fullRoster(classes));
@@ -166,7 +174,8 @@ int main(int argc, char** argv) {
     }
     QScrollBar* bar = grid->verticalScrollBar();
     const double scrolled = timed(
-        20, [] {}, [&] { bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep()); },
+        20, [] {},
+        [&] { bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep()); },
         grid);
     std::printf("scroll a page of the 5000-row grid: median %.2f ms\n", scrolled);
     return 0;

@@ -2,6 +2,8 @@
 // layout, "重新选择答题卡", the key filters of both grids, the kind drop-down,
 // adding and deleting rows, the unsaved mark, and Next with the focus on the
 // control or cell each refusal names.
+#include "pages/exampage.h"
+
 #include <QAbstractItemModelTester>
 #include <QClipboard>
 #include <QComboBox>
@@ -10,7 +12,6 @@
 #include <QPlainTextEdit>
 
 #include "apptest.h"
-#include "pages/exampage.h"
 #include "widgets/gridview.h"
 
 namespace tarvel::app::test {
@@ -112,7 +113,8 @@ private slots:
         // (the page's edits are dropped), no subjective score on this card.
         rig.find<QLineEdit>("EdtKSName")->end(false);
         rig.find<QLineEdit>("EdtKSName")->insert("二");
-        QCOMPARE(rig.window.page(4) ? static_cast<ExamPage*>(rig.window.page(4))->pageData().examName : std::string(), std::string("期中二"));
+        QCOMPARE(rig.window.page(4) ? static_cast<ExamPage*>(rig.window.page(4))->pageData().examName : std::string(),
+                 std::string("期中二"));
         rig.type("SGridTF", 0, 2, "60");
         rig.cards.answers.push_back("DY无分卡.dat");
         rig.click("BtnReSelectCard");
@@ -130,14 +132,16 @@ private slots:
 
     void cellsTakeOnlyWhatTheirColumnAllows() {
         ExamRig rig("ep-keys");
-        QAbstractItemModelTester sections(rig.grid("SGridTF")->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QAbstractItemModelTester rules(rig.grid("SGridDX")->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester sections(rig.grid("SGridTF")->model(),
+                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester rules(rig.grid("SGridDX")->model(),
+                                       QAbstractItemModelTester::FailureReportingMode::QtTest);
         rig.click("BtnTFAdd");
         QVERIFY(rig.editor("SGridTF"));
         QVERIFY(!rig.editor("SGridTF")->testAttribute(Qt::WA_InputMethodEnabled));
         QTest::keyClicks(rig.editor("SGridTF"), "8a5.");
         rig.enter("SGridTF");
-        rig.type("SGridTF", 0, 3, "1.5.9");   // a point only after the first character, three at most
+        rig.type("SGridTF", 0, 3, "1.5.9");  // a point only after the first character, three at most
         QCOMPARE(rig.row("SGridTF", 0), QStringList({"1", "85", "1.5", ""}));
         rig.type("SGridTF", 0, 3, "10.5");
         QCOMPARE(rig.row("SGridTF", 0)[2], QString("105"));
@@ -157,7 +161,7 @@ private slots:
         QCOMPARE(rig.row("SGridDX", 0), QStringList({"1-5,11", "0.5/"}));
         // Column 0 selects the row and opens no editor.
         QTest::mouseClick(rig.grid("SGridDX")->viewport(), Qt::LeftButton, {},
-                           rig.grid("SGridDX")->visualRect(rig.grid("SGridDX")->model()->index(0, 0)).center());
+                          rig.grid("SGridDX")->visualRect(rig.grid("SGridDX")->model()->index(0, 0)).center());
         QTest::mouseDClick(rig.grid("SGridDX")->viewport(), Qt::LeftButton, {},
                            rig.grid("SGridDX")->visualRect(rig.grid("SGridDX")->model()->index(0, 0)).center());
         QVERIFY(!rig.editor("SGridDX"));

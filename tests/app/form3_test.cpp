@@ -1,10 +1,11 @@
 // Form3: the class size prompt of "批量增加".
+#include "dialogs/form3.h"
+
 #include <QClipboard>
 #include <QLineEdit>
 #include <QTimer>
 
 #include "apptest.h"
-#include "dialogs/form3.h"
 
 namespace tarvel::app::test {
 

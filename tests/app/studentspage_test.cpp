@@ -3,6 +3,8 @@
 // cell editors' key filters, the deferred check of the group selectors, the
 // student buttons with the clipboard and Form3, the student-file commands,
 // the Next question, the drawing of the grids, and a teacher's whole round.
+#include "pages/studentspage.h"
+
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QClipboard>
@@ -15,7 +17,6 @@
 
 #include "apptest.h"
 #include "dialogs/form3.h"
-#include "pages/studentspage.h"
 #include "widgets/gridview.h"
 
 namespace tarvel::app::test {
@@ -243,7 +244,8 @@ private slots:
 
     void gradeGridFiltersCodesAndIsCheckedWhenLeft() {
         PageRig rig("sp-grades");
-        QAbstractItemModelTester tester(rig.grid("SGridNJ")->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(rig.grid("SGridNJ")->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         rig.toggle("CBAllowNJ");
         // No grade: leaving the box switches grades off again.
         PageRig::leave(rig.find<QWidget>("CBAllowNJ"), rig.grid());
@@ -364,8 +366,8 @@ private slots:
     void aMessageWhileTypingDoesNotEndTheEdit() {
         Rig rig("sp-focus");
         FocusTakingPrompter prompter;
-        Services services{prompter,       rig.files,  rig.cards,  rig.services.cameras, rig.services.cameraList,
-                          rig.desktop,    rig.clock,  rig.sounds, rig.services.voices};
+        Services services{prompter,    rig.files, rig.cards,  rig.services.cameras, rig.services.cameraList,
+                          rig.desktop, rig.clock, rig.sounds, rig.services.voices};
         MainWindow window(services);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
