@@ -1,8 +1,8 @@
 // The students page in the window: filling it from a roster and the lock,
 // the number boxes and their leave checks, the class and grade rules, the
 // cell editors' key filters, the deferred check of the group selectors, the
-// student buttons with the clipboard and Form3, the student-file commands,
-// the Next question, the drawing of the grids, and a teacher's whole round.
+// student buttons with the clipboard, the Next question, the drawing of the
+// grids, and a teacher's whole round (sample roster, Form3, student files).
 #include "pages/studentspage.h"
 
 #include <QAbstractItemModelTester>
@@ -419,6 +419,13 @@ private slots:
         rig.find<QComboBox>("CBNJSelected")->setFocus(Qt::ActiveWindowFocusReason);
         QTest::qWait(20);
         QVERIFY(rig.prompter.texts().empty());
+
+        // A new student file: asked first, then an empty, unlocked page.
+        rig.prompter.answerNext(Answer::Yes);
+        rig.click("BtnXSNew");
+        QCOMPARE(rig.prompter.texts(), Texts{kNewStudentFileQuestion});
+        QCOMPARE(rig.rows(), 0);
+        QVERIFY(!rig.page()->settingsLocked());
     }
 
     void pasteAndBatchAddFillAnEmptyGroup() {
@@ -460,52 +467,6 @@ private slots:
         QCOMPARE(rig.grid()->currentIndex().row(), 0);
         rig.click("BtnXueShengDelete");
         QVERIFY(!rig.page()->settingsLocked());
-
-        // A class of 45 through Form3: numbered from the prefix, names from row 1.
-        rig.prompter.clear();
-        rig.prompter.answerNext(Answer::Yes);
-        answerForm3("45");
-        rig.click("BtnXueShengAddBatch");
-        QCOMPARE(rig.rows(), 45);
-        QCOMPARE(rig.cell(44, 1), QString("201000045"));
-        QCOMPARE(rig.grid()->currentIndex(), rig.grid()->model()->index(0, 2));
-        QVERIFY(rig.editor());
-        QVERIFY(rig.page()->settingsLocked());
-    }
-
-    void studentFileCommands() {
-        PageRig rig("sp-files");
-        std::string error;
-        const std::string source = rig.folder.path("班.xs");
-        QVERIFY(writeStudentFile(source, classRoster(), error));
-        QVERIFY(!rig.find("BtnXSSave")->isEnabled());
-        rig.files.pick(source);
-        rig.click("BtnXSOpenAs");
-        QCOMPARE(rig.find<QLabel>("LblCurrentXSFileName")->text(), QString("当前学生文件：班.xs"));
-        QVERIFY(!rig.find<QLabel>("CheshixstsLabel")->isVisible());
-        QCOMPARE(rig.column(2), QStringList({"王一", "王二"}));
-        QVERIFY(rig.page()->settingsLocked());
-
-        rig.grid()->goTo(0, 2, true);
-        rig.editor()->end(false);
-        rig.editor()->insert("甲");
-        rig.enter();
-        QVERIFY(rig.find("BtnXSSave")->isEnabled());
-        const std::string copy = rig.folder.path("副本.xs");
-        rig.files.pick(copy);
-        rig.click("BtnXSSaveAs");
-        QCOMPARE(rig.find<QLabel>("LblCurrentXSFileName")->text(), QString("当前学生文件：副本.xs"));
-        QVERIFY(!rig.find("BtnXSSave")->isEnabled());
-        Roster back;
-        QVERIFY(readStudentFile(copy, back, error));
-        QCOMPARE(back.students[0].name, std::string("王一甲"));
-
-        rig.prompter.answerNext(Answer::Yes);
-        rig.click("BtnXSNew");
-        QCOMPARE(rig.prompter.texts(), Texts{kNewStudentFileQuestion});
-        QCOMPARE(rig.rows(), 0);
-        QVERIFY(!rig.page()->settingsLocked());
-        QVERIFY(rig.find<QLabel>("LblCurrentXSFileName")->text().isEmpty());
     }
 
     void nextRefusesThenAsksToKeepTheEdits() {
@@ -569,6 +530,8 @@ private slots:
         rig.click("BtnXueShengAddBatch");
         QCOMPARE(rig.rows(), 45);
         QCOMPARE(rig.cell(44, 1), QString("202510545"));
+        QCOMPARE(rig.grid()->currentIndex(), rig.grid()->model()->index(0, 2));  // names from row 1
+        QVERIFY(rig.editor());
         QStringList names;
         for (int i = 1; i <= 45; ++i) names << QString("学生%1").arg(i);
         rig.setClipboard(names.join("\r\n") + "\r\n");
