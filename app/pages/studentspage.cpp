@@ -43,6 +43,21 @@ bool entered(QEvent* event) {
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
+// Says nothing and answers nothing: only remembers whether a check had
+// something to say.
+struct Probe : Prompter {
+    bool said = false;
+    void message(const std::string&) override { said = true; }
+    void notice(const std::string&) override { said = true; }
+    Answer askYesNo(const std::string&) override { return ask(); }
+    Answer askYesNoCancel(const std::string&) override { return ask(); }
+    Answer askOkCancel(const std::string&) override { return ask(); }
+    Answer ask() {
+        said = true;
+        return Answer::Cancel;
+    }
+};
+
 // A row of buttons (component name, caption), left-aligned.
 QHBoxLayout* buttonRow(std::initializer_list<std::pair<const char*, const char*>> buttons, QSize size,
                        QWidget* parent) {
@@ -509,9 +524,14 @@ void StudentsPage::postShownGroupCheck() {
     QMetaObject::invokeMethod(
         this,
         [this, shown, group] {
+            // The drop-down list the click opened would hide the message.
+            Probe probe;
+            StudentGrid trial = *shown;
             GridOutcome outcome;
-            if (checkShownGroup(*shown, roster(), group, prompter(), outcome)) return;
+            if (checkShownGroup(trial, roster(), group, probe, outcome) && !probe.said) return;
             gradeSelector_->hidePopup();
+            outcome = {};
+            if (checkShownGroup(*shown, roster(), group, prompter(), outcome)) return;
             // The cell to open is only meaningful while the grid still
             // shows those rows.
             const bool same = shown->rows == grid_.rows;
