@@ -41,6 +41,7 @@ struct Nothing : FileDialogs, CardChooser, SoundPlayer, Desktop {
     std::string choose(const std::string&, const std::string&) override { return {}; }
     void play(const std::string&) override {}
     bool open(const std::string&) override { return false; }
+    bool openInTextEditor(const std::string&) override { return false; }
 };
 
 void settle(int ms) {

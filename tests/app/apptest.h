@@ -35,10 +35,16 @@ struct ScriptedCards : CardChooser {
 
 struct RecordingDesktop : Desktop {
     std::vector<std::string> opened;
+    std::vector<std::string> edited;  // given to the text editor
     bool works = true;
+    bool editorWorks = true;
     bool open(const std::string& path) override {
         opened.push_back(path);
         return works;
+    }
+    bool openInTextEditor(const std::string& path) override {
+        edited.push_back(path);
+        return editorWorks;
     }
 };
 
@@ -135,7 +141,7 @@ inline void readyForGrading(GradingRun& run) {
 
 // Pictures of the window for a person to look at, when TARVEL_TEST_SHOTS
 // names a folder (run under xvfb-run with QT_QPA_PLATFORM=xcb).
-void shot(QWidget& window, const char* name) {
+inline void shot(QWidget& window, const char* name) {
     const QString folder = qEnvironmentVariable("TARVEL_TEST_SHOTS");
     if (folder.isEmpty()) return;
     QTest::qWait(100);
