@@ -255,9 +255,9 @@ TEST(V4l2Frames, PaddedRowsArePackedBeforeTheFrameLoopSeesThem) {
     padded.resize(padded.size() - 200);  // the last row cut short
     EXPECT_EQ(packV4l2Frame(layout, padded.data(), padded.size(), out), 0);
     // For the fuzzer: format YUYV, 8 x 4 pixels, rows padded by 16 bytes.
-    std::vector<uint8_t> seed = {0, 1, 1, 16};
-    seed.resize(4 + 32 * 4, 0x80);
-    testing::addToCorpus("cameraframe_fuzz", "padded.yuyv", seed);
+    std::vector<uint8_t> start = {0, 1, 1, 16};
+    start.resize(4 + 32 * 4, 0x80);
+    testing::addToCorpus("cameraframe_fuzz", "padded.yuyv", start);
 
     // YUV420: the luma rows padded to 704 bytes, the chroma rows to 352.
     const std::vector<uint8_t> i420 = encodeI420(picture);
