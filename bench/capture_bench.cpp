@@ -8,6 +8,7 @@
 #include "capture/frameencode.h"
 #include "capture/frameloop.h"
 #include "capture/virtualcamera.h"
+#include "recognition/cardread.h"
 #include "recognition/pixelops.h"
 
 namespace tarvel {
@@ -38,9 +39,7 @@ void BM_TickPixels(benchmark::State& state, FrameFormat format) {
     FrameConverter converter;
     for (auto _ : state) {
         if (!converter.convert(format, sample, images.frame)) state.SkipWithError("conversion failed");
-        images.color.copyFrom(images.frame);
-        BinarizeFixed(images.frame, FrameLoop::kTickThreshold);
-        images.binary.copyFrom(images.frame);
+        PrepareFrameImages(images);
         benchmark::DoNotOptimize(MotionMeasure(images.previous, images.frame));
         images.previous.copyFrom(images.frame);
         benchmark::ClobberMemory();
@@ -75,7 +74,7 @@ std::unique_ptr<DemoStation> stationWithStillCard(benchmark::State& state, Frame
         return nullptr;
     }
     for (int i = 0; i < 60; ++i) station->tick();
-    if (station->announced().size() != 2 || station->announced()[1].code != kReadAccepted) {
+    if (station->announced().size() != 2 || station->announced()[1].code != ReadResult::Ok) {
         state.SkipWithError("the demo cards were not read");
         return nullptr;
     }
@@ -123,7 +122,7 @@ void BM_StillTickToSound(benchmark::State& state, FrameFormat format) {
         state.ResumeTiming();
         station->loop().Timer1Timer();
         state.PauseTiming();
-        if (station->announced().size() != before + 1 || station->announced().back().code != kReadAccepted) {
+        if (station->announced().size() != before + 1 || station->announced().back().code != ReadResult::Ok) {
             state.SkipWithError("the still card was not read");
             break;
         }

@@ -61,8 +61,8 @@ void locateAndRead(benchmark::State& state, const std::vector<Bitmap>& frames, c
         const auto start = std::chrono::steady_clock::now();
         images.frame.copyFrom(frame);
         LocationResult result;
-        const int code = ReadCardFrame(images, layout, family, result, locator);
-        if (code == location::kLocated) {
+        const ReadResult code = ReadCardFrame(images, layout, family, result, locator);
+        if (code == ReadResult::Ok) {
             ReadLocatedCard(layout, family, result, images, prompter, options, reading);
         } else {
             ++refused;

@@ -4,7 +4,7 @@
 
 #include "recognition/pixelops.h"
 #include "recognition/reading.h"
-#include "recognition/samplecard.h"
+#include "tests/samplecard/samplecard.h"
 
 using namespace tarvel;
 

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "capture/yuv.h"
+#include "grading/gradinggrid.h"
+#include "recognition/cardread.h"
 #include "recognition/pixelops.h"
 
 namespace tarvel {
@@ -94,10 +96,10 @@ void FrameLoop::Timer1Timer() {
     if (page_ != Page::Grading) return;
 
     showFrame();
-    images.color.copyFrom(images.frame);
-    BinarizeFixed(images.frame, kTickThreshold);
-    images.binary.copyFrom(images.frame);
-    if (rescorePending_) draw(DrawCommand::Kind::CentredText, Surface::GradingView, viewArea_, 20, kRescoreText);
+    PrepareFrameImages(images);
+    if (rescorePending_) {
+        draw(DrawCommand::Kind::CentredText, Surface::GradingView, viewArea_, 20, kStandardEditedWarning);
+    }
     if (autoGrading_) watch();
 }
 
@@ -180,29 +182,22 @@ bool FrameLoop::choiceComplete() {
     return true;
 }
 
-int FrameLoop::readOnce() {
+ReadResult FrameLoop::readOnce() {
     p_.ui.setCaption(kAppTitle);
-    int code = 1;
+    ReadResult code = ReadResult::TooFewLines;
     try {
         if (readCard_) code = readCard_(p_.images, promptText_, memo_);
     } catch (...) {
-        code = 1;
+        code = ReadResult::TooFewLines;
     }
     // A code outside the table is a fault of the reader: never a success.
-    return code >= 0 && code <= 13 ? code : 1;
+    return readResultOf(codeOf(code)).value_or(ReadResult::TooFewLines);
 }
 
 void FrameLoop::BtnAnswerCardClick() {
     if (!choiceComplete()) return;
     timerEnabled_ = false;
-    int code = readOnce();
-    if (code == 1 || code == 2) {
-        ImageSet& images = p_.images;
-        images.frame.copyFrom(images.color);
-        BinarizeFixed(images.frame, kRereadThreshold);
-        code = readOnce();
-    }
-    if (code == kReadAccepted) p_.ui.setSaveEnabled(true);
+    const ReadResult code = RetryDarker(p_.images, [this] { return readOnce(); });
     p_.announcer.AnnounceReading(code, promptText_, memo_, [this](const std::string& m) { p_.ui.showMemo(m); });
     timerEnabled_ = true;
 }
@@ -210,17 +205,10 @@ void FrameLoop::BtnAnswerCardClick() {
 void FrameLoop::BtnAutoAnswerCardClick() {
     if (!choiceComplete()) return;
     cardGraded_ = false;
-    if (autoCaption_ == kAutoOn) {
-        autoCaption_ = kAutoOff;
-        p_.ui.setAnswerButtonEnabled(false);
-        autoGrading_ = true;
-        promptText_.clear();
-    } else {
-        autoCaption_ = kAutoOn;
-        p_.ui.setAnswerButtonEnabled(true);
-        autoGrading_ = false;
-    }
-    p_.ui.setAutoButtonCaption(autoCaption_);
+    autoGrading_ = !autoGrading_;
+    if (autoGrading_) promptText_.clear();
+    p_.ui.setAnswerButtonEnabled(!autoGrading_);
+    p_.ui.setAutoButtonCaption(autoButtonCaption());
 }
 
 }  // namespace tarvel

@@ -16,6 +16,7 @@
 #include "output/clock.h"
 #include "output/voiceprompts.h"
 #include "recognition/image.h"
+#include "recognition/readresult.h"
 
 namespace tarvel {
 
@@ -28,7 +29,6 @@ inline constexpr const char* kAutoOn = "开启自动阅卷";
 inline constexpr const char* kAutoOff = "关闭自动阅卷";
 inline constexpr const char* kConnectedText = "连接成功，请将摄像头画面调节到最清晰";
 inline constexpr const char* kWhiteBackgroundText = "注意：背景不能为黑，请垫白纸";
-inline constexpr const char* kRescoreText = "标准答案修改完所有后必需按鼠标右键单击重新算分";
 
 // The grade and class boxes of the grading page, as the roster uses them.
 struct GradingChoice {
@@ -41,19 +41,19 @@ struct GradingChoice {
 // One attempt to read the card in `images`: locate it and, when located,
 // judge it. On entry images.frame is binarized (at 100, or at 120 on the
 // second attempt), images.color holds the colour frame and images.binary the
-// frame binarized at 100. Returns 0 when the judgement accepted the card,
-// 1-12 for a location code, 13 when the judgement refused it; the judgement
+// frame binarized at 100. Returns Ok when the judgement accepted the card, a
+// location failure, or Refused when the judgement refused it; the judgement
 // leaves its short text in `promptText` and its memo text in `memo`. The
 // frame loop does the retry at 120 itself, so this must not retry. An
-// exception counts as code 1, a value outside 0-13 too.
-using CardReadFn = std::function<int(ImageSet& images, std::string& promptText, std::string& memo)>;
+// exception counts as TooFewLines, a value outside the table too.
+using CardReadFn = std::function<ReadResult(ImageSet& images, std::string& promptText, std::string& memo)>;
 
-// Buttons, captions and the hint memo of the main window.
+// Buttons, captions and the hint memo of the main window: they show the
+// loop's state, the loop never reads them back.
 class FrameLoopUi {
 public:
     virtual ~FrameLoopUi() = default;
     virtual void setCaption(const std::string&) {}
-    virtual void setSaveEnabled(bool) {}
     virtual void setAnswerButtonEnabled(bool) {}
     virtual void setAutoButtonCaption(const std::string&) {}
     virtual void showMemo(const std::string&) {}
@@ -74,10 +74,6 @@ private:
 class FrameLoop {
 public:
     enum class Page { Connect, Grading, Other };
-
-    // Thresholds of the tick's binarization and of the second read attempt.
-    static constexpr int kTickThreshold = 100;
-    static constexpr int kRereadThreshold = 120;
 
     struct Parts {
         CameraConnection& camera;
@@ -112,9 +108,9 @@ public:
     int motionAtRead() const { return motionAtRead_; }
     int motionTolerance() const { return motionTolerance_; }
     const std::string& promptText() const { return promptText_; }
-    std::string& promptText() { return promptText_; }
     const std::string& memo() const { return memo_; }
-    const std::string& autoButtonCaption() const { return autoCaption_; }
+    // "开启自动阅卷" while automatic grading is off, "关闭自动阅卷" while on.
+    const char* autoButtonCaption() const { return autoGrading_ ? kAutoOff : kAutoOn; }
     const Rect& viewRect() const { return viewRect_; }
 
     // Release level for the motion seen at the last automatic read: the
@@ -123,7 +119,7 @@ public:
 
 private:
     bool choiceComplete();
-    int readOnce();
+    ReadResult readOnce();
     void cameraLost();
     void showFrame();
     void watch();
@@ -149,7 +145,6 @@ private:
     int motionTolerance_ = 2;
     std::string promptText_;
     std::string memo_;
-    std::string autoCaption_ = kAutoOn;
 };
 
 }  // namespace tarvel

@@ -5,16 +5,18 @@
 
 namespace tarvel {
 
-int GradingCardReader::read(ImageSet& images, std::string& promptText, std::string& memo) {
+ReadResult GradingCardReader::read(ImageSet& images, std::string& promptText, std::string& memo) {
     const CardTemplate& layout = run_.layout.current;
     const CardFamily family = run_.layout.family();
     return LocateOnce(images, layout, family, result_, locator_, [&] {
-        MarkReader reader(layout, family, result_, images.normalized, images.rotation, run_.prompter);
+        MarkReader reader(layout, family, result_, images.normalized, images.rotation, prompter_);
         MarkReaderMarks marks(reader);
-        JudgeContext context{run_.roster,  run_.settings,    run_.choice ? run_.choice() : GroupChoice{},
-                             run_.records, run_.lastAdmissionNumber, promptText, run_.prompter};
-        const Judgement judgement = JudgeCard(marks, context);
+        const Roster& roster = run_.students.roster;
+        const JudgeContext context{roster, run_.settings, choiceFromFilter(roster, run_.filter), prompter_};
+        const Judgement judgement = JudgeCard(marks, context, run_.records, run_.lastAdmissionNumber);
         memo = judgement.hint;
+        if (judgement.prompt) promptText = *judgement.prompt;
+        if (judgement.accepted) run_.unsaved = true;
         if (onJudged) onJudged(judgement);
         return judgement.accepted;
     });

@@ -6,7 +6,7 @@
 
 #include "recognition/cardread.h"
 #include "recognition/imagefile.h"
-#include "recognition/samplecard.h"
+#include "tests/samplecard/samplecard.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tarvel;

@@ -128,7 +128,11 @@ QuestionScore ScoreQuestion(const ExamSettings& settings, int q, std::string_vie
     return ScoreQuestion(settings.question(q), student, standard);
 }
 
-ExamPageCheck ValidateExamPage(const ExamPage& page, const CardTemplate& layout, ExamSettings& settings) {
+namespace {
+
+// The checks of ValidateExamPage in order, filling `settings`, which starts
+// as a fresh value.
+ExamPageCheck parseExamPage(const ExamPage& page, const CardTemplate& layout, ExamSettings& settings) {
     using F = ExamFocus;
     if (page.examName.empty()) return fail("本次考试名称不能为空。", F::ExamName);
     std::string tooLong = fieldTextProblem(page.examName, kExamNameWidth, "考试名称");
@@ -209,23 +213,19 @@ ExamPageCheck ValidateExamPage(const ExamPage& page, const CardTemplate& layout,
         }
     }
 
-    // Rebuild the settings from the page.
+    // The settings from the page.
     settings.cardName = page.cardName;
     settings.examName = page.examName;
     settings.subjectCode = layout.subjects[page.subjectIndex].code;
     settings.subjectName = layout.subjects[page.subjectIndex].name;
     settings.hasSubjectiveScore = page.subjectiveIndex != 0;
-    settings.sections = {};
     std::copy(sections.begin(), sections.end(), settings.sections.begin());
     settings.sectionCount = int32_t(sections.size());
-    settings.rules = {};
     for (size_t i = 0; i < page.rules.size(); ++i) {
         settings.rules[i] = {page.rules[i].questions, page.rules[i].partial};
     }
     settings.ruleCount = int32_t(page.rules.size());
 
-    settings.questions = {};
-    settings.questionCount = 0;
     for (const ScoreSection& s : sections) {
         for (int q = s.first; q <= s.last; ++q) {
             settings.questions[q - 1] = {s.score, s.kind, 0.0f, kPartialFixed};
@@ -263,6 +263,17 @@ ExamPageCheck ValidateExamPage(const ExamPage& page, const CardTemplate& layout,
         }
     }
     return {};
+}
+
+}  // namespace
+
+ExamPageCheck ValidateExamPage(const ExamPage& page, const CardTemplate& layout, ExamSettings& settings) {
+    ExamSettings parsed;
+    ExamPageCheck check = parseExamPage(page, layout, parsed);
+    // A page refused late (a partial-credit rule) must not leave the settings
+    // half rebuilt: the run keeps scoring with the ones last accepted.
+    if (check.ok) settings = std::move(parsed);
+    return check;
 }
 
 ExamPage FillExamPage(const ExamSettings& settings, const CardTemplate& layout) {

@@ -48,8 +48,8 @@ struct ExamPageCheck {
     bool addSectionRow = false;
 };
 
-// Checks the page in order and stops at the first problem; rebuilds
-// `settings` on success (and partly when a partial-credit rule fails).
+// Checks the page in order and stops at the first problem. Only a page that
+// passes replaces `settings`; a refused one leaves them as they were.
 ExamPageCheck ValidateExamPage(const ExamPage& page, const CardTemplate& layout, ExamSettings& settings);
 
 // The page as the stored settings show it.

@@ -94,12 +94,12 @@ void warnEmptyStandardAnswers(const GradingRecord& standard, int questionCount, 
 
 }  // namespace
 
-Judgement JudgeCard(CardMarks& marks, JudgeContext& c) {
+Judgement JudgeCard(CardMarks& marks, const JudgeContext& c, GradingRecords& records,
+                    std::string& lastAdmissionNumber) {
     Judgement j;
-    GradingRecords& records = c.records;
     auto reject = [&](std::string hint, const char* prompt) {
         j.hint = std::move(hint);
-        c.promptText = prompt;
+        j.prompt = prompt;
         return j;
     };
 
@@ -170,7 +170,7 @@ Judgement JudgeCard(CardMarks& marks, JudgeContext& c) {
         card.readCount = 1;
         records.push_back(card);
         j.hint = "标准答案已经读入，请稍微改变位置多读几次进行校对，确保无误。";
-        c.promptText = "标准答案已经读入";
+        j.prompt = "标准答案已经读入";
         warnEmptyStandardAnswers(records[0], questionCount, c.prompter);
     } else {
         // 11: score, then a first read or a repeated one.
@@ -194,13 +194,13 @@ Judgement JudgeCard(CardMarks& marks, JudgeContext& c) {
             for (int q = 1; q <= questionCount; ++q) {
                 if (stored.answer(q) != card.answer(q)) d.add(q, stored.answer(q).str(), card.answer(q).str());
             }
-            if (d.count > 3 && number != c.lastAdmissionNumber &&
+            if (d.count > 3 && number != lastAdmissionNumber &&
                 c.prompter.askOkCancel(confirmationText(card, readCount, d)) != Answer::Ok) {
                 return j;  // the memo stays empty, the prompt unchanged
             }
             j.hint = d.count == 0 ? "该答题卡这次阅卷结果和上次相同，已经阅卷次数：" + std::to_string(readCount)
                                   : d.hint();
-            if (index == 0) c.promptText = d.count == 0 ? "结果和上次相同" : "结果和上次不同";
+            if (index == 0) j.prompt = d.count == 0 ? "结果和上次相同" : "结果和上次不同";
             card.readCount = readCount;
             stored = card;
         }
@@ -211,10 +211,10 @@ Judgement JudgeCard(CardMarks& marks, JudgeContext& c) {
     j.currentRecord = index;
     j.currentGridRow = gridRowOf(records, shownRecords(c.roster, c.choice, records), number);
     if (records.size() > 1 && index != 0) {
-        c.promptText = records[index].name + floatToText(records[index].total) + "分";
-        j.caption = std::string(kAppTitle) + " " + c.promptText;
+        j.prompt = records[index].name + floatToText(records[index].total) + "分";
+        j.caption = std::string(kAppTitle) + " " + *j.prompt;
     }
-    c.lastAdmissionNumber = number;
+    lastAdmissionNumber = number;
     return j;
 }
 

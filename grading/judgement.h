@@ -3,6 +3,7 @@
 // standard answer, a student's first or repeated read, or a rejection — with
 // the hint for the memo, the short prompt and the records updated.
 #include <array>
+#include <optional>
 #include <string>
 
 #include "base/prompter.h"
@@ -43,27 +44,28 @@ private:
     MarkReader& reader_;
 };
 
-// The program state a judgement reads and changes.
+// What a judgement reads of the grading run and the grading page.
 struct JudgeContext {
     const Roster& roster;
     const ExamSettings& settings;
-    GroupChoice choice;                // the grading page's grade and class selectors
-    GradingRecords& records;
-    std::string& lastAdmissionNumber;  // of the last card whose judgement completed
-    std::string& promptText;           // the short text drawn over the live picture and spoken
+    GroupChoice choice;  // the grading page's grade and class selectors
     Prompter& prompter;
 };
 
+// The outcome of one judgement.
 struct Judgement {
     bool accepted = false;
-    std::string hint;     // the memo text; empty when the memo is cleared
-    std::string caption;  // new main window caption, "" when it stays
-    int currentRecord = -1;  // record whose grid row becomes current (accepted cards)
-    int currentGridRow = 0;  // that row in the filtered grid (from 1), 0 when not shown
+    std::string hint;                   // the memo text; empty when the memo is cleared
+    std::optional<std::string> prompt;  // the new short text over the picture; none keeps the old one
+    std::string caption;                // new main window caption, "" when it stays
+    int currentRecord = -1;             // record whose grid row becomes current (accepted cards)
+    int currentGridRow = 0;             // that row in the filtered grid (from 1), 0 when not shown
 };
 
-// Judges one located card. Rejections change nothing but the prompt (the
-// records, read counts and last admission number stay as they were).
-Judgement JudgeCard(CardMarks& marks, JudgeContext& context);
+// Judges one located card. An accepted card is stored in `records` and its
+// admission number becomes `lastAdmissionNumber` (the number of the last card
+// whose judgement completed); a rejection leaves both as they were.
+Judgement JudgeCard(CardMarks& marks, const JudgeContext& context, GradingRecords& records,
+                    std::string& lastAdmissionNumber);
 
 }  // namespace tarvel

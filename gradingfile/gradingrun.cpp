@@ -35,7 +35,7 @@ bool commitActivePage(GradingRun& run, const ActivePage& page, Prompter& prompte
 // The save-first question of new and open; false when the command must stop
 // because the user's unsaved work could not be saved.
 bool offerToSave(GradingRun& run, Prompter& prompter, SaveOps* ops) {
-    if (!run.saveEnabled) return true;
+    if (!run.unsaved) return true;
     if (prompter.askYesNo(kSaveOldRunQuestion) != Answer::Yes) return true;
     return BtnSaveClick(run, ActivePage{}, prompter, ops);
 }
@@ -47,15 +47,15 @@ std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops)
     std::string error =
         encodeRawFile(run.students.roster, run.settings, run.filter, run.records, run.fileBytes, bytes);
     if (!error.empty()) {
-        run.saveEnabled = true;
+        run.unsaved = true;
         return "保存阅卷原始文件失败：" + error;
     }
     if (!saveFileAtomically(path, bytes, error, ops)) {
-        run.saveEnabled = true;
+        run.unsaved = true;
         return error;
     }
     run.fileBytes.swap(bytes);
-    run.saveEnabled = false;
+    run.unsaved = false;
     return {};
 }
 
@@ -91,7 +91,7 @@ bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter) {
     if (!run.layout.LoadCurrentTemplate(prompter)) run.layout.current = CardTemplate{};
     run.fileBytes.swap(bytes);
     run.next1Enabled = true;
-    run.saveEnabled = false;
+    run.unsaved = false;
     run.runStarted = true;
     return true;
 }
@@ -106,7 +106,7 @@ bool BtnOpenYJFile1Click(GradingRun& run, Prompter& prompter, FileDialogs& dialo
 
 bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, SaveOps* ops) {
     if (!offerToSave(run, prompter, ops)) return false;
-    run.saveEnabled = false;
+    run.unsaved = false;
     const std::string previousCard = run.layout.chosenCardName;
 
     loadLastRoster(run.students);

@@ -23,13 +23,16 @@ inline constexpr const char* kSaveOldRunQuestion = "是否要保存原来阅卷�
 inline constexpr const char* kNothingToSave = "请先输入学生数据或打开学生信息文件！";
 inline constexpr const char* kNewRunCaption = "新阅卷——请先选择本次阅卷要使用的答题卡";
 
+// The one state of a grading run, owned by the main window: every command
+// and the card read work on it; the windows show it.
 struct GradingRun {
     StudentFileState students;  // the roster and its student file
     ExamSettings settings;
     TemplateStore layout;       // chosenCardName and the loaded layout
     GradingFilter filter;
     GradingRecords records;
-    bool saveEnabled = false;   // BtnSave: the run has unsaved changes
+    std::string lastAdmissionNumber;  // of the last card whose judgement completed
+    bool unsaved = false;       // changes not in a file: BtnSave is enabled
     bool next1Enabled = false;  // BtnNext1
     bool runStarted = false;
     // The bytes of the raw file the run was opened from or last saved to;
@@ -57,13 +60,13 @@ public:
 };
 
 // "保存阅卷原始文件". True when the file was written. On any failure the
-// message is told, the old file stays byte for byte and `saveEnabled` is left
+// message is told, the old file stays byte for byte and `unsaved` is left
 // true (the run is still unsaved).
 bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, SaveOps* ops = nullptr);
 
 // The write of a save without the page checks and the marker: the run goes
 // atomically to `path`; on success `fileBytes` follow the file and
-// `saveEnabled` is cleared. Returns "" or the message for the user (the run
+// `unsaved` is cleared. Returns "" or the message for the user (the run
 // then stays unsaved and the old file as it was).
 std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops = nullptr);
 
@@ -75,7 +78,7 @@ bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter);
 
 // After "新建/打开/保存/另存学生信息文件" and edits of the exam page: the save
 // button follows the run-started flag, so a started run counts as unsaved.
-inline void refreshSaveButton(GradingRun& run) { run.saveEnabled = run.runStarted; }
+inline void refreshSaveButton(GradingRun& run) { run.unsaved = run.runStarted; }
 
 // "打开阅卷原始文件". Offers to save unsaved work first (a save that fails
 // ends the command, so nothing unsaved is replaced). A file that cannot be

@@ -61,18 +61,9 @@ int unitsOf(const std::string& text) {
 
 }  // namespace
 
-std::string locationPrompt(int code) {
-    static const char* const texts[] = {
-        "未获得正确的检测线", "未获得正确的检测线", "下边检测线左边越界", "下边检测线右边越界",
-        "上边检测线左边越界", "上边检测线右边越界", "左下角越界",         "右下角越界",
-        "左上角越界",         "右上角越界",         "图像倒立",           "黑点过多，请检查是否已垫白纸",
-    };
-    return code >= 1 && code <= 12 ? texts[code - 1] : std::string();
-}
-
-std::string waveFor(int code) {
-    if (code == kReadAccepted) return kSuccessWave;
-    if (code == kReadRefused) return kWarningWave;
+std::string waveFor(ReadResult result) {
+    if (result == ReadResult::Ok) return kSuccessWave;
+    if (result == ReadResult::Refused) return kWarningWave;
     return kWrongWave;
 }
 
@@ -98,13 +89,14 @@ void Announcer::CBYuYinClick(bool checked, Prompter& prompter) {
     }
 }
 
-void Announcer::AnnounceReading(int code, std::string& promptText, std::string& memo, const MemoDisplay& showMemo) {
-    if (code >= 1 && code <= 12) {
-        promptText = locationPrompt(code);
-        memo = code == 12 ? promptText : promptText + kMoveCardSuffix;
+void Announcer::AnnounceReading(ReadResult result, std::string& promptText, std::string& memo,
+                                const MemoDisplay& showMemo) {
+    if (result != ReadResult::Ok && result != ReadResult::Refused) {
+        promptText = readResultText(result);
+        memo = asksToMoveCard(result) ? promptText + kMoveCardSuffix : promptText;
     }
     if (showMemo) showMemo(memo);
-    sounds_.play(installedPath(waveFor(code)));
+    sounds_.play(installedPath(waveFor(result)));
     if (!speechOn_) return;
     clock_.sleepMs(kSpeechPauseMs);
     if (voice_) voice_->speak(speechTextFor(promptText));

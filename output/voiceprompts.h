@@ -7,6 +7,7 @@
 
 #include "base/prompter.h"
 #include "output/clock.h"
+#include "recognition/readresult.h"
 
 namespace tarvel {
 
@@ -21,14 +22,8 @@ inline constexpr int kSpeechBufferUnits = 100;
 inline constexpr int kSpeechPauseMs = 500;
 extern const char* const kSpeechOptionNotice;
 
-// Outcome codes of one card read.
-inline constexpr int kReadAccepted = 0;
-inline constexpr int kReadRefused = 13;
-
-// The prompt of location codes 1-12; empty for any other code.
-std::string locationPrompt(int code);
-// The wave file (relative to the program folder) for an outcome code.
-std::string waveFor(int code);
+// The wave file (relative to the program folder) for the result of a read.
+std::string waveFor(ReadResult result);
 
 // What is spoken for a prompt: decimal numbers said the Chinese way
 // ("92.5分" -> "92点5分"), the prompt cut so that markup and prompt fit the
@@ -62,11 +57,11 @@ public:
     bool speechOn() const { return speechOn_; }
     bool hasVoice() const { return voice_ != nullptr; }
 
-    // The closing steps of a card read. Codes 1-12 set `promptText` and
-    // `memo`; codes 0 and 13 keep what the judgement left. The memo is shown,
-    // the sound started, then, with speech on, a 500 ms pause and the prompt
-    // spoken.
-    void AnnounceReading(int code, std::string& promptText, std::string& memo, const MemoDisplay& showMemo);
+    // The closing steps of a card read. Location failures set `promptText`
+    // and `memo` from the result's text; Ok and Refused keep what the
+    // judgement left. The memo is shown, the sound started, then, with speech
+    // on, a 500 ms pause and the prompt spoken.
+    void AnnounceReading(ReadResult result, std::string& promptText, std::string& memo, const MemoDisplay& showMemo);
 
 private:
     SoundPlayer& sounds_;

@@ -6,15 +6,15 @@
 
 namespace tarvel {
 
-int LocateOnce(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
-               CardLocator& locator, const AfterLocated& afterLocated) {
+ReadResult LocateOnce(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+                      CardLocator& locator, const AfterLocated& afterLocated) {
     try {
-        int code = locator.locate(images, layout, family, result);
-        if (code == location::kLocated && afterLocated && !afterLocated()) code = location::kJudgementRejected;
+        ReadResult code = locator.locate(images, layout, family, result);
+        if (code == ReadResult::Ok && afterLocated && !afterLocated()) code = ReadResult::Refused;
         return code;
     } catch (const std::exception&) {
         // A read that breaks down is a card whose lines were not found.
-        return location::kTooFewLines;
+        return ReadResult::TooFewLines;
     }
 }
 
@@ -24,19 +24,23 @@ void PrepareFrameImages(ImageSet& images) {
     images.binary.copyFrom(images.frame);
 }
 
-int LocateWithRetry(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
-                    CardLocator& locator, const AfterLocated& afterLocated) {
-    int code = LocateOnce(images, layout, family, result, locator, afterLocated);
-    if (code == location::kTooFewLines || code == location::kNoFittingPair) {
+ReadResult RetryDarker(ImageSet& images, const std::function<ReadResult()>& attempt) {
+    ReadResult code = attempt();
+    if (retriedDarker(code)) {
         images.frame.copyFrom(images.color);
         BinarizeFixed(images.frame, kRetryThreshold);
-        code = LocateOnce(images, layout, family, result, locator, afterLocated);
+        code = attempt();
     }
     return code;
 }
 
-int ReadCardFrame(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
-                  CardLocator& locator, const AfterLocated& afterLocated) {
+ReadResult LocateWithRetry(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+                           CardLocator& locator, const AfterLocated& afterLocated) {
+    return RetryDarker(images, [&] { return LocateOnce(images, layout, family, result, locator, afterLocated); });
+}
+
+ReadResult ReadCardFrame(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+                         CardLocator& locator, const AfterLocated& afterLocated) {
     PrepareFrameImages(images);
     return LocateWithRetry(images, layout, family, result, locator, afterLocated);
 }

@@ -9,10 +9,13 @@
 
 #include "base/prompter.h"
 #include "recognition/location.h"
+#include "recognition/readresult.h"
 #include "recognition/reading.h"
 
 namespace tarvel {
 
+// The threshold every frame is binarized at, and the darker one of the
+// second attempt when the detection lines were not found.
 inline constexpr int kFrameThreshold = 100;
 inline constexpr int kRetryThreshold = 120;
 
@@ -20,23 +23,26 @@ inline constexpr int kRetryThreshold = 120;
 // binarized at 100 and copied to images.binary.
 void PrepareFrameImages(ImageSet& images);
 
+// Runs `attempt` on the prepared images; when it did not find the detection
+// lines (codes 1 and 2), binarizes the colour copy at 120 into images.frame
+// and runs it once more. Returns the result of the last attempt.
+ReadResult RetryDarker(ImageSet& images, const std::function<ReadResult()>& attempt);
+
 // Runs after a successful location (the judgement in the frame loop); false
 // turns the read into code 13.
 using AfterLocated = std::function<bool()>;
 
 // One attempt: locates the card in the prepared images and, when located,
 // runs afterLocated. An exception during the attempt counts as code 1.
-int LocateOnce(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+ReadResult LocateOnce(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
                CardLocator& locator, const AfterLocated& afterLocated = {});
 
-// Locates the card in the prepared images; on codes 1 and 2 binarizes the
-// colour copy at 120 into images.frame and locates once more. An exception
-// during a read counts as code 1. Returns the code of the last attempt.
-int LocateWithRetry(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+// LocateOnce under RetryDarker.
+ReadResult LocateWithRetry(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
                     CardLocator& locator, const AfterLocated& afterLocated = {});
 
 // PrepareFrameImages and LocateWithRetry.
-int ReadCardFrame(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+ReadResult ReadCardFrame(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
                   CardLocator& locator, const AfterLocated& afterLocated = {});
 
 // What to read from a located card.

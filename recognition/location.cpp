@@ -12,53 +12,35 @@ constexpr int kMaxBlackPercent = 20;
 
 }  // namespace
 
-const char* locationMessage(int code) {
-    switch (code) {
-        case location::kTooFewLines:
-        case location::kNoFittingPair: return "未获得正确的检测线";
-        case location::kLowerLeftOut: return "下边检测线左边越界";
-        case location::kLowerRightOut: return "下边检测线右边越界";
-        case location::kUpperLeftOut: return "上边检测线左边越界";
-        case location::kUpperRightOut: return "上边检测线右边越界";
-        case location::kLowerLeftCornerOut: return "左下角越界";
-        case location::kLowerRightCornerOut: return "右下角越界";
-        case location::kUpperLeftCornerOut: return "左上角越界";
-        case location::kUpperRightCornerOut: return "右上角越界";
-        case location::kUpsideDown: return "图像倒立";
-        case location::kTooMuchBlack: return "黑点过多，请检查是否已垫白纸";
-        default: return "";
-    }
-}
-
-int CardLocator::findLines(const Bitmap& frame) {
+ReadResult CardLocator::findLines(const Bitmap& frame) {
     mask_.readFrom(frame);
     details_.thinningIterations = ThinMask(mask_);
     RemoveJunctions(mask_);
     FindEndpoints(mask_, details_.endpoints);
     tracer_.trace(mask_, details_.endpoints, details_.lines);
-    if (details_.lines.size() < 2) return location::kTooFewLines;
-    return location::kLocated;
+    if (details_.lines.size() < 2) return ReadResult::TooFewLines;
+    return ReadResult::Ok;
 }
 
-int CardLocator::walkEnds(const Bitmap& binary, const Bitmap& color) {
+ReadResult CardLocator::walkEnds(const Bitmap& binary, const Bitmap& color) {
     const LinePair& pair = details_.pairs[details_.bestPair];
     const DetectedLine& lower = details_.lines[pair.lower];
     const DetectedLine& upper = details_.lines[pair.upper];
     auto& ends = details_.lineEnds;
-    if (!WalkLineEnd(binary, lower, true, ends[0])) return location::kLowerLeftOut;
-    if (!WalkLineEnd(binary, lower, false, ends[1])) return location::kLowerRightOut;
-    if (!WalkLineEnd(binary, upper, true, ends[2])) return location::kUpperLeftOut;
-    if (!WalkLineEnd(binary, upper, false, ends[3])) return location::kUpperRightOut;
+    if (!WalkLineEnd(binary, lower, true, ends[0])) return ReadResult::LowerLeftOut;
+    if (!WalkLineEnd(binary, lower, false, ends[1])) return ReadResult::LowerRightOut;
+    if (!WalkLineEnd(binary, upper, true, ends[2])) return ReadResult::UpperLeftOut;
+    if (!WalkLineEnd(binary, upper, false, ends[3])) return ReadResult::UpperRightOut;
     for (int k = 0; k < 4; ++k) {
         details_.preciseEnds[k] = RefineLineEnd(color, k < 2 ? lower : upper, ends[k], k % 2 == 0);
     }
-    return location::kLocated;
+    return ReadResult::Ok;
 }
 
-int CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family,
+ReadResult CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family,
                                   LocationResult& r, const CanvasRotation& rotation) {
     Projective inverse;
-    if (!SolveProjective(r.P, r.Q, inverse)) return location::kNoFittingPair;
+    if (!SolveProjective(r.P, r.Q, inverse)) return ReadResult::NoFittingPair;
     const IntPoint corners[4] = {{0, 0}, {kFrameWidth, 0}, {kFrameWidth, kFrameHeight}, {0, kFrameHeight}};
     auto& visible = details_.visible;
     for (int k = 0; k < 4; ++k) {
@@ -66,7 +48,7 @@ int CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& layout, 
         float x;
         float y;
         if (!applyProjective(inverse, static_cast<float>(c.x), static_cast<float>(c.y), x, y)) {
-            return location::kNoFittingPair;
+            return ReadResult::NoFittingPair;
         }
         visible[k] = {truncToInt(x), truncToInt(y)};
     }
@@ -75,22 +57,22 @@ int CardLocator::checkFieldOfView(ImageSet& images, const CardTemplate& layout, 
     const IntPoint t2{truncToInt(r.P[1].x + 1.5 * r.cellW), t1.y};
     const IntPoint t3{t1.x, truncToInt(r.Q[2].y + 12 * static_cast<double>(r.cellH))};
     const IntPoint t4{t2.x, t3.y};
-    if (!PointInPolygon(visible, t1)) return location::kLowerLeftCornerOut;
-    if (!PointInPolygon(visible, t2)) return location::kLowerRightCornerOut;
+    if (!PointInPolygon(visible, t1)) return ReadResult::LowerLeftCornerOut;
+    if (!PointInPolygon(visible, t2)) return ReadResult::LowerRightCornerOut;
 
     // An upper corner outside may mean a card turned round: then the
     // orientation mark is not where the layout puts it.
-    auto uprightOr = [&](int code) {
+    auto uprightOr = [&](ReadResult code) {
         DecliningPrompter silent;  // the orientation test never asks anything
         MarkReader reader(layout, family, r, images.normalized, images.rotation, silent);
-        return reader.IsUpright() ? code : location::kUpsideDown;
+        return reader.IsUpright() ? code : ReadResult::UpsideDown;
     };
-    if (!PointInPolygon(visible, t3)) return uprightOr(location::kUpperLeftCornerOut);
-    if (!PointInPolygon(visible, t4)) return uprightOr(location::kUpperRightCornerOut);
-    return location::kLocated;
+    if (!PointInPolygon(visible, t3)) return uprightOr(ReadResult::UpperLeftCornerOut);
+    if (!PointInPolygon(visible, t4)) return uprightOr(ReadResult::UpperRightCornerOut);
+    return ReadResult::Ok;
 }
 
-int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& r) {
+ReadResult CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& r) {
     // The lists keep their memory from frame to frame.
     details_.endpoints.clear();
     details_.lines.clear();
@@ -102,19 +84,19 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
     details_.visible = {};
     details_.thinningIterations = 0;
 
-    if (BlackPercent(images.frame) > kMaxBlackPercent) return location::kTooMuchBlack;
-    if (int code = findLines(images.frame)) return code;
+    if (BlackPercent(images.frame) > kMaxBlackPercent) return ReadResult::TooMuchBlack;
+    if (ReadResult code = findLines(images.frame); code != ReadResult::Ok) return code;
 
     PairLines(details_.lines, details_.pairs);
     details_.bestPair = ChooseBestPair(details_.lines, details_.pairs, layout);
-    if (details_.bestPair < 0) return location::kNoFittingPair;
+    if (details_.bestPair < 0) return ReadResult::NoFittingPair;
     const LinePair& best = details_.pairs[details_.bestPair];
     if (!pairFitsLayout(details_.lines[best.lower], details_.lines[best.upper], layout)) {
-        return location::kNoFittingPair;
+        return ReadResult::NoFittingPair;
     }
     details_.theta = details_.lines[best.lower].angle;
 
-    if (int code = walkEnds(images.binary, images.color)) return code;
+    if (ReadResult code = walkEnds(images.binary, images.color); code != ReadResult::Ok) return code;
 
     const CanvasRotation rotation(details_.theta);
     RotateIntoCanvas(images.color, rotation, images.rotation);
@@ -130,7 +112,7 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
     r.Q[3] = {r.P[1].x, truncToInt(r.P[1].y + rise)};
 
     Projective forward;
-    if (!SolveProjective(r.Q, r.P, forward)) return location::kNoFittingPair;
+    if (!SolveProjective(r.Q, r.P, forward)) return ReadResult::NoFittingPair;
     WarpIntoCard(images.rotation, forward, images.normalized);
     // The corners are pixel centres, the cell grid's origin an edge between
     // pixels, and the warp's truncation moves the card's content by another
@@ -143,7 +125,7 @@ int CardLocator::locate(ImageSet& images, const CardTemplate& layout, CardFamily
     return checkFieldOfView(images, layout, family, r, rotation);
 }
 
-int LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result) {
+ReadResult LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result) {
     CardLocator locator;
     return locator.locate(images, layout, family, result);
 }

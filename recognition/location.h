@@ -14,30 +14,9 @@
 #include "recognition/geometry.h"
 #include "recognition/image.h"
 #include "recognition/locationsteps.h"
+#include "recognition/readresult.h"
 
 namespace tarvel {
-
-// Outcome codes of a location (13 is the judgement's refusal, given by the
-// frame loop after a 0).
-namespace location {
-inline constexpr int kLocated = 0;
-inline constexpr int kTooFewLines = 1;
-inline constexpr int kNoFittingPair = 2;
-inline constexpr int kLowerLeftOut = 3;
-inline constexpr int kLowerRightOut = 4;
-inline constexpr int kUpperLeftOut = 5;
-inline constexpr int kUpperRightOut = 6;
-inline constexpr int kLowerLeftCornerOut = 7;
-inline constexpr int kLowerRightCornerOut = 8;
-inline constexpr int kUpperLeftCornerOut = 9;
-inline constexpr int kUpperRightCornerOut = 10;
-inline constexpr int kUpsideDown = 11;
-inline constexpr int kTooMuchBlack = 12;
-inline constexpr int kJudgementRejected = 13;
-}  // namespace location
-
-// The message of codes 1-12; "" for any other code.
-const char* locationMessage(int code);
 
 // What the last location found, for diagnostics and measurements.
 struct LocationDetails {
@@ -60,14 +39,14 @@ public:
     // mask of its own and stays as it is. images.binary: binarized at 100; images.color: the colour
     // frame. On 0, result, images.normalized and images.rotation (a copy of
     // the normalized card) are ready for the mark reader.
-    int locate(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result);
+    ReadResult locate(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result);
 
     const LocationDetails& details() const { return details_; }
 
 private:
-    int findLines(const Bitmap& frame);
-    int walkEnds(const Bitmap& binary, const Bitmap& color);
-    int checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
+    ReadResult findLines(const Bitmap& frame);
+    ReadResult walkEnds(const Bitmap& binary, const Bitmap& color);
+    ReadResult checkFieldOfView(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result,
                          const CanvasRotation& rotation);
 
     LocationDetails details_;
@@ -76,6 +55,6 @@ private:
 };
 
 // One location with a locator of its own.
-int LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result);
+ReadResult LocateCard(ImageSet& images, const CardTemplate& layout, CardFamily family, LocationResult& result);
 
 }  // namespace tarvel

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         station.tick();
         if (i + 1 == pass) warm = residentKb();
         // Only the announcements are kept, and only for counting.
-        for (const demo::Announced& a : station.announced()) ++codes[a.code];
+        for (const demo::Announced& a : station.announced()) ++codes[codeOf(a.code)];
         station.clearAnnounced();
     }
     const long end = residentKb();

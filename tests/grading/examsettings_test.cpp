@@ -165,19 +165,30 @@ TEST(ValidateExamPage, CapacityRefusals) {
     EXPECT_NE(c.message.find("100"), std::string::npos);
 }
 
-TEST(ValidateExamPage, RuleFailureLeavesSectionsRebuiltAndRulesNotApplied) {
+TEST(ValidateExamPage, APageRefusedLateLeavesTheSettingsAsTheyWere) {
     ExamSettings s;
     ExamPage page = basicPage();
     page.rules = {{"11", "0.5"}};
     ASSERT_TRUE(ValidateExamPage(page, layout60(), s).ok);
     ASSERT_EQ(s.question(11).partialValue, 0.5f);
+    const ExamSettings accepted = s;
 
+    // Sections and the first rule pass; the second names a single-choice
+    // question, the third has a partial score that is not a number.
+    page.examName = "期末考试";
     page.sections[1].last = "30";
-    page.rules = {{"12", "1"}, {"5", "1"}};
-    EXPECT_FALSE(ValidateExamPage(page, layout60(), s).ok);
+    for (const RuleRow& bad : {RuleRow{"5", "1"}, RuleRow{"13", "."}}) {
+        page.rules = {{"12", "1"}, bad};
+        EXPECT_FALSE(ValidateExamPage(page, layout60(), s).ok) << bad.questions;
+        EXPECT_EQ(s, accepted) << bad.questions;
+    }
+
+    page.rules = {{"12", "1"}};
+    ASSERT_TRUE(ValidateExamPage(page, layout60(), s).ok);
+    EXPECT_EQ(s.examName, "期末考试");
     EXPECT_EQ(s.questionCount, 30);
-    EXPECT_EQ(s.question(11).partialValue, 0.0f);  // table rebuilt from the sections
-    EXPECT_EQ(s.question(12).partialValue, 1.0f);  // the rules before the failure applied
+    EXPECT_EQ(s.question(11).partialValue, 0.0f);
+    EXPECT_EQ(s.question(12).partialValue, 1.0f);
 }
 
 TEST(ParseQuestionList, RangesListsAndErrors) {

@@ -71,8 +71,9 @@ protected:
 
     Judgement judge(const GivenCard& card) {
         GivenMarks marks(card);
-        JudgeContext context{roster, settings, choice, records, lastNumber, prompt, prompter};
-        Judgement j = JudgeCard(marks, context);
+        Judgement j = JudgeCard(marks, {roster, settings, choice, prompter}, records, lastNumber);
+        // The frame loop keeps the prompt shown when the judgement gives none.
+        if (j.prompt) prompt = *j.prompt;
         multiple = marks.multiple_;
         return j;
     }
@@ -243,6 +244,7 @@ TEST_F(Judging, RepeatedReadsAskOnlyForManyDifferencesOnAnotherCard) {
     j = judge({"1101", answers("ABCDABCDAB", "A", "C")});  // 1-3 back, 11 and 12 differ: 5
     EXPECT_FALSE(j.accepted);
     EXPECT_EQ(j.hint, "");
+    EXPECT_FALSE(j.prompt);
     EXPECT_EQ(prompt, "(earlier)");
     EXPECT_EQ(records, before);
     EXPECT_EQ(lastNumber, "1103");

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "grading/judgement.h"
-#include "recognition/samplecard.h"
+#include "tests/samplecard/samplecard.h"
 
 namespace tarvel {
 namespace {
@@ -46,8 +46,9 @@ protected:
         for (size_t q = 0; q < painted.answers.size(); ++q) card.markAnswer(int(q), painted.answers[q]);
         MarkReader reader(card.layout, CardFamily::DY, card.place, card.normalized, card.confirmation, prompter);
         MarkReaderMarks marks(reader);
-        JudgeContext context{roster, settings, GroupChoice{}, records, lastNumber, prompt, prompter};
-        return JudgeCard(marks, context);
+        Judgement j = JudgeCard(marks, {roster, settings, GroupChoice{}, prompter}, records, lastNumber);
+        if (j.prompt) prompt = *j.prompt;
+        return j;
     }
 
     Roster roster;

@@ -8,9 +8,9 @@
 
 #include "base/bytes.h"
 #include "base/paths.h"
-#include "recognition/samplecard.h"
 #include "tests/hugefile.h"
 #include "tests/programfolder.h"
+#include "tests/samplecard/samplecard.h"
 
 namespace tarvel {
 namespace {
@@ -56,7 +56,7 @@ protected:
         run.records[1].readCount = 3;
         run.records[1].admissionNumber = "202410101";
         run.records[1].total = 1;
-        run.saveEnabled = run.runStarted = run.next1Enabled = true;
+        run.unsaved = run.runStarted = run.next1Enabled = true;
     }
 
     std::string yj(const std::string& name) { return folder.path(std::string(installed::kRawFiles) + name); }
@@ -71,7 +71,7 @@ protected:
 TEST_F(GradingRunCommands, SaveWritesExamAndSubjectNamedFileAndTheMarkerOnce) {
     EXPECT_FALSE(savedMarkerExists());
     ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter));  // the folder did not exist yet
-    EXPECT_FALSE(run.saveEnabled);
+    EXPECT_FALSE(run.unsaved);
     EXPECT_TRUE(prompter.shown().empty());
     EXPECT_EQ(fileBytes(yj("期中数学.yj")).size(), 287775u + 2 * 2620);
     EXPECT_EQ(fileBytes(marker()), std::vector<uint8_t>{0x01});
@@ -100,11 +100,11 @@ TEST_F(GradingRunCommands, AFailedSaveKeepsTheOldFileTheRunUnsavedAndNoMarker) {
 
     // Every byte count at the start, then a stride through the rest.
     for (size_t n = 0; n < newSize; n += n < 512 ? 1 : 997) {
-        run.saveEnabled = true;
+        run.unsaved = true;
         prompter.clear();
         DiskFullAfter disk(n);
         ASSERT_FALSE(BtnSaveClick(run, ActivePage{}, prompter, &disk)) << n;
-        ASSERT_TRUE(run.saveEnabled) << n;
+        ASSERT_TRUE(run.unsaved) << n;
         ASSERT_EQ(prompter.texts().size(), 1u) << n;
         ASSERT_NE(prompter.texts()[0].find("磁盘空间不足"), std::string::npos) << prompter.texts()[0];
         ASSERT_EQ(fileBytes(yj("期中数学.yj")), old) << n;
@@ -131,7 +131,7 @@ TEST_F(GradingRunCommands, NothingToSaveOrAnInvalidExamPageWritesNothing) {
     ActivePage examPage{ActivePage::Exam, nullptr, &exam};
     EXPECT_FALSE(BtnSaveClick(run, examPage, prompter));
     EXPECT_EQ(prompter.texts().back(), "本次考试名称不能为空。");
-    EXPECT_TRUE(run.saveEnabled);
+    EXPECT_TRUE(run.unsaved);
     EXPECT_EQ(folder.filesIn(installed::kRawFiles), 0u);
     EXPECT_FALSE(savedMarkerExists());
 }
@@ -156,7 +156,7 @@ TEST_F(GradingRunCommands, OpenRestoresTheRunAndSavesItBackUnchanged) {
     EXPECT_EQ(opened.layout.chosenCardName, "DYtest.dat");
     EXPECT_EQ(opened.layout.current.questionCount, 85);
     EXPECT_TRUE(opened.runStarted && opened.next1Enabled);
-    EXPECT_FALSE(opened.saveEnabled);
+    EXPECT_FALSE(opened.unsaved);
 
     ASSERT_TRUE(BtnSaveClick(opened, ActivePage{}, prompter));
     EXPECT_EQ(fileBytes(yj("期中数学.yj")), saved);
@@ -175,7 +175,7 @@ TEST_F(GradingRunCommands, OpenAsksToSaveFirstAndRefusesDamagedFilesWithNothingC
     ASSERT_TRUE(huge.ok());
 
     run.records.pop_back();  // unsaved work
-    run.saveEnabled = true;
+    run.unsaved = true;
     const GradingRun before = run;
     for (const char* name : {"短.yj", "多.yj", "没有.yj", "大.yj"}) {
         prompter.clear();
@@ -191,7 +191,7 @@ TEST_F(GradingRunCommands, OpenAsksToSaveFirstAndRefusesDamagedFilesWithNothingC
         EXPECT_EQ(prompter.shown()[1].text, "打开阅卷原始文件失败！");
         EXPECT_EQ(run.records, before.records);
         EXPECT_EQ(run.students.currentPath, before.students.currentPath);
-        EXPECT_TRUE(run.saveEnabled);
+        EXPECT_TRUE(run.unsaved);
     }
     // Cancelling the dialog keeps the run and its unsaved state; Yes saved it first.
     prompter.answerNext(Answer::Yes);
@@ -221,7 +221,7 @@ TEST_F(GradingRunCommands, NewRunSavesWhenAskedResetsAndChoosesTheCard) {
     EXPECT_EQ(run.filter.classCode, "");
     EXPECT_EQ(run.layout.current.questionCount, 85);
     EXPECT_TRUE(run.next1Enabled);
-    EXPECT_FALSE(run.runStarted || run.saveEnabled);
+    EXPECT_FALSE(run.runStarted || run.unsaved);
 
     chooser.answer = "";
     ASSERT_TRUE(BtnNewYJClick(run, prompter, chooser));
@@ -241,7 +241,7 @@ TEST_F(GradingRunCommands, ASaveFirstThatFailsStopsNewAndOpen) {
     EXPECT_EQ(chooser.caption, "");
     EXPECT_EQ(run.records, before.records);
     EXPECT_EQ(run.students.roster, before.students.roster);
-    EXPECT_TRUE(run.saveEnabled);
+    EXPECT_TRUE(run.unsaved);
 }
 
 }  // namespace

@@ -15,17 +15,10 @@ int utf16Units(const std::string& s) {
     return units;
 }
 
-TEST(VoicePromptTexts, LocationCodes) {
-    const std::vector<std::string> expected = {
-        "未获得正确的检测线", "未获得正确的检测线", "下边检测线左边越界", "下边检测线右边越界",
-        "上边检测线左边越界", "上边检测线右边越界", "左下角越界",         "右下角越界",
-        "左上角越界",         "右上角越界",         "图像倒立",           "黑点过多，请检查是否已垫白纸"};
-    for (int code = 1; code <= 12; ++code) EXPECT_EQ(locationPrompt(code), expected[code - 1]) << code;
-    EXPECT_EQ(locationPrompt(0), "");
-    EXPECT_EQ(locationPrompt(13), "");
-    EXPECT_EQ(waveFor(0), "wave/success.wav");
-    EXPECT_EQ(waveFor(13), "wave/warning.wav");
-    EXPECT_EQ(waveFor(7), "wave/wrong.wav");
+TEST(VoicePromptTexts, WaveOfEachResult) {
+    EXPECT_EQ(waveFor(ReadResult::Ok), "wave/success.wav");
+    EXPECT_EQ(waveFor(ReadResult::Refused), "wave/warning.wav");
+    EXPECT_EQ(waveFor(ReadResult::LowerLeftCornerOut), "wave/wrong.wav");
 }
 
 TEST(SpokenText, MarkupWrapsThePromptAndDecimalsAreSaidInChinese) {
@@ -88,7 +81,7 @@ protected:
 TEST_F(AnnouncerTest, SpeechOffPlaysTheSoundWithoutPause) {
     std::string prompt, memo;
     std::vector<std::string> shown;
-    announcer.AnnounceReading(4, prompt, memo, [&](const std::string& m) {
+    announcer.AnnounceReading(ReadResult::LowerRightOut, prompt, memo, [&](const std::string& m) {
         shown.push_back(m);
         EXPECT_TRUE(sounds.played.empty());  // the memo is shown before the sound starts
     });
@@ -104,7 +97,7 @@ TEST_F(AnnouncerTest, SpeechOnPausesThenSpeaksOnlyThePrompt) {
     announcer.CBYuYinClick(true, prompter);
     ASSERT_EQ(prompter.texts(), (std::vector<std::string>{kSpeechOptionNotice}));
     std::string prompt, memo;
-    announcer.AnnounceReading(12, prompt, memo, nullptr);
+    announcer.AnnounceReading(ReadResult::TooMuchBlack, prompt, memo, nullptr);
     EXPECT_EQ(memo, "黑点过多，请检查是否已垫白纸");
     EXPECT_EQ(clock.pauses(), (std::vector<int>{500}));
     EXPECT_EQ(spoken, (std::vector<std::string>{std::string(kSpeechOpen) + "黑点过多，请检查是否已垫白纸" + kSpeechClose}));
@@ -112,11 +105,11 @@ TEST_F(AnnouncerTest, SpeechOnPausesThenSpeaksOnlyThePrompt) {
     // Accepted and refused cards keep what the judgement wrote.
     prompt = "王五88.5分";
     memo = "王五 总分 88.5";
-    announcer.AnnounceReading(0, prompt, memo, nullptr);
+    announcer.AnnounceReading(ReadResult::Ok, prompt, memo, nullptr);
     EXPECT_EQ(memo, "王五 总分 88.5");
     EXPECT_EQ(spoken.back(), std::string(kSpeechOpen) + "王五88点5分" + kSpeechClose);
     prompt = "学生名单中没有此学生";
-    announcer.AnnounceReading(13, prompt, memo, nullptr);
+    announcer.AnnounceReading(ReadResult::Refused, prompt, memo, nullptr);
     EXPECT_EQ(sounds.played.back(), "/opt/tarvel/wave/warning.wav");
     EXPECT_EQ(spoken.back(), std::string(kSpeechOpen) + "学生名单中没有此学生" + kSpeechClose);
 }
@@ -138,7 +131,7 @@ TEST_F(AnnouncerTest, EachSwitchOnMakesANewVoiceAndSwitchOffReleasesIt) {
     EXPECT_TRUE(announcer.speechOn());
     EXPECT_FALSE(announcer.hasVoice());
     std::string prompt, memo;
-    announcer.AnnounceReading(1, prompt, memo, nullptr);
+    announcer.AnnounceReading(ReadResult::TooFewLines, prompt, memo, nullptr);
     EXPECT_EQ(clock.pauses(), (std::vector<int>{500}));
     EXPECT_TRUE(spoken.empty());
 }

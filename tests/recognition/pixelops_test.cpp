@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "recognition/pixelops.h"
-#include "recognition/samplecard.h"
+#include "tests/samplecard/samplecard.h"
 
 using namespace tarvel;
 using tarvel::sample::fillRect;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "recognition/reading.h"
-#include "recognition/samplecard.h"
+#include "tests/samplecard/samplecard.h"
 
 using namespace tarvel;
 using namespace tarvel::sample;

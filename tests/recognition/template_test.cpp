@@ -12,9 +12,9 @@
 #include "base/bytes.h"
 #include "base/paths.h"
 #include "recognition/cardtemplate.h"
-#include "recognition/samplecard.h"
 #include "tests/corpus.h"
 #include "tests/hugefile.h"
+#include "tests/samplecard/samplecard.h"
 
 using namespace tarvel;
 namespace fs = std::filesystem;

@@ -200,9 +200,9 @@ bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, Fram
     images_.frame.copyFrom(picture);
     const CardFamily family = familyOf(truth.layout);
     LocationResult result;
-    out.code = ReadCardFrame(images_, *t, family, result, locator_);
+    out.code = codeOf(ReadCardFrame(images_, *t, family, result, locator_));
     out.details = locator_.details();
-    if (out.code == location::kLocated) {
+    if (out.code == codeOf(ReadResult::Ok)) {
         ScriptedPrompter prompter;
         ReadOptions options;
         options.admissionLength = static_cast<int>(truth.admission.size());
@@ -219,7 +219,7 @@ bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, Fram
 void judge(FrameResult& r) {
     const Truth& t = r.truth;
     r.difference.clear();
-    if (r.code != location::kLocated) {
+    if (r.code != codeOf(ReadResult::Ok)) {
         // Codes 1 and 2 are one refusal to the user: "未获得正确的检测线".
         auto same = [](int a, int b) { return a == b || (a <= 2 && b <= 2 && a > 0 && b > 0); };
         if (t.code == 0) {

@@ -135,14 +135,14 @@ int main(int argc, char** argv) {
             }
             table[{set, truth.layout}].add(r.verdict);
             total.add(r.verdict);
-            if (r.truth.code == 0 && r.code == location::kLocated) endError.add(r);
+            if (r.truth.code == 0 && r.code == codeOf(ReadResult::Ok)) endError.add(r);
             if (r.verdict == Verdict::Right) continue;
             if (details) printDetails(set, r);
             if (!dump.empty()) {
                 const std::string base = dump + "/" + set + "-" + std::filesystem::path(truth.file).stem().string();
                 Bitmap frame;
                 if (readImageFile(folder + "/" + truth.file, frame, message)) writePngFile(base + ".png", frame);
-                if (r.code == location::kLocated) writePngFile(base + "-card.png", reader.images().normalized);
+                if (r.code == codeOf(ReadResult::Ok)) writePngFile(base + "-card.png", reader.images().normalized);
             }
         }
     }

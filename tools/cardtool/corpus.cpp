@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "base/prompter.h"
 #include "cardfill.h"
+#include "recognition/cardread.h"
 #include "recognition/pixelops.h"
 
 namespace tarvel::cards {
@@ -347,7 +348,7 @@ CardReading readWithPerfectLocation(const QImage& frame, const CardDesign& desig
 
 int blackShareAt100(const QImage& frame) {
     Bitmap b = bitmapFromImage(frame);
-    BinarizeFixed(b, 100);
+    BinarizeFixed(b, kFrameThreshold);
     return BlackPercent(b);
 }
 

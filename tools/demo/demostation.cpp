@@ -40,20 +40,21 @@ struct DemoStation::Parts {
 DemoStation::DemoStation(const std::string& programFolder, const std::string& examJson,
                          std::unique_ptr<FrameSequence> frames, FrameFormat format) {
     const std::string folder = programFolder.empty() || programFolder.back() == '/' ? programFolder : programFolder + "/";
-    layout_.chosenCardName = kDemoLayout;
+    run_.layout.chosenCardName = kDemoLayout;
     std::string message;
-    if (!readTemplateFile(folder + installed::kTemplates + kDemoLayout, kDemoLayout, layout_.current, message) ||
-        !readStudentFile(folder + installed::kStudentFiles + installed::kSampleRoster, roster_, message)) {
+    if (!readTemplateFile(folder + installed::kTemplates + kDemoLayout, kDemoLayout, run_.layout.current, message) ||
+        !readStudentFile(folder + installed::kStudentFiles + installed::kSampleRoster, run_.students.roster,
+                         message)) {
         problem_ = message;
         return;
     }
-    problem_ = loadExam(examJson, layout_.current, kDemoLayout, settings_);
+    problem_ = loadExam(examJson, run_.layout.current, kDemoLayout, run_.settings);
     if (!problem_.empty()) return;
-    choice_ = choiceFromFilter(roster_, GradingFilter{"20241", "01"});
+    run_.filter = GradingFilter{"20241", "01"};
+    run_.runStarted = true;
 
     parts_ = std::make_unique<Parts>(this, std::move(frames), format);
-    reader_ = std::make_unique<GradingCardReader>(
-        GradingRun{layout_, roster_, settings_, records_, lastAdmission_, prompter_, [this] { return choice_; }});
+    reader_ = std::make_unique<GradingCardReader>(run_, prompter_);
     loop_ = std::make_unique<FrameLoop>(
         FrameLoop::Parts{parts_->connection, images_, clock_, parts_->sink, prompter_, parts_->announcer, parts_->ui},
         [this](ImageSet& images, std::string& prompt, std::string& memo) {
@@ -61,8 +62,10 @@ DemoStation::DemoStation(const std::string& programFolder, const std::string& ex
             return lastCode_ = reader_->read(images, prompt, memo);
         },
         [this] {
-            return GradingChoice{roster_.gradesEnabled, choice_.gradeChosen, roster_.classesEnabled,
-                                 choice_.classIndex >= 0};
+            const Roster& roster = run_.students.roster;
+            const GroupChoice choice = choiceFromFilter(roster, run_.filter);
+            return GradingChoice{roster.gradesEnabled, choice.gradeChosen, roster.classesEnabled,
+                                 choice.classIndex >= 0};
         });
     if (parts_->connection.connect(prompter_, nullptr, images_) != CameraConnection::Result::Connected) {
         problem_ = "virtual camera did not start";

@@ -12,8 +12,6 @@
 #include "capture/gradingread.h"
 #include "capture/virtualcamera.h"
 #include "output/clock.h"
-#include "recognition/cardtemplate.h"
-#include "roster/xuesheng.h"
 
 namespace tarvel::demo {
 
@@ -22,7 +20,7 @@ inline constexpr const char* kDemoLayout = "DY标准85题自动AB卷.dat";
 // One announced read: the frame shown when it ran, the code and the texts.
 struct Announced {
     long frame = 0;
-    int code = -1;
+    ReadResult code = ReadResult::Ok;
     std::string wave;
     std::string prompt;
     std::string memo;
@@ -47,21 +45,17 @@ public:
 
     const std::vector<Announced>& announced() const { return announced_; }
     void clearAnnounced() { announced_.clear(); }
-    const GradingRecords& records() const { return records_; }
-    const Roster& roster() const { return roster_; }
-    const ExamSettings& settings() const { return settings_; }
+    GradingRun& run() { return run_; }
+    const GradingRecords& records() const { return run_.records; }
+    const Roster& roster() const { return run_.students.roster; }
+    const ExamSettings& settings() const { return run_.settings; }
     ScriptedPrompter& prompter() { return prompter_; }
     int readAttempts() const { return attempts_; }
 
 private:
     struct Parts;
     std::string problem_;
-    TemplateStore layout_;
-    Roster roster_;
-    ExamSettings settings_;
-    GradingRecords records_;
-    std::string lastAdmission_;
-    GroupChoice choice_;
+    GradingRun run_;
     ScriptedPrompter prompter_;
     ManualClock clock_;
     ImageSet images_;
@@ -71,7 +65,7 @@ private:
     std::unique_ptr<FrameLoop> loop_;
     std::vector<Announced> announced_;
     long frame_ = -1;
-    int lastCode_ = -1;
+    ReadResult lastCode_ = ReadResult::Ok;
     int attempts_ = 0;
 };
 

@@ -11,7 +11,7 @@
 
 #include "arguments.h"
 #include "base/floattext.h"
-#include "grading/judgement.h"
+#include "capture/gradingread.h"
 #include "grading/scoring.h"
 #include "gradingfile/gradingrun.h"
 #include "output/voiceprompts.h"
@@ -95,8 +95,8 @@ bool chooseGroup(const Arguments& args, GradingRun& run, std::string& message) {
     }
     // The check of the grading button: nothing is read without the group.
     const GroupChoice choice = choiceFromFilter(roster, run.filter);
-    if (roster.gradesEnabled && !choice.gradeChosen) message = "请选择年级！";
-    else if (roster.classesEnabled && choice.classIndex < 0) message = "请选择班级";
+    if (roster.gradesEnabled && !choice.gradeChosen) message = kChooseGrade;
+    else if (roster.classesEnabled && choice.classIndex < 0) message = kChooseClass;
     return message.empty();
 }
 
@@ -150,11 +150,13 @@ int run(int argc, char** argv) {
 
     ImageSet images;
     images.create(3);
-    CardLocator locator;
+    GradingCardReader reader(run, prompter);
+    std::optional<Judgement> judged;
+    reader.onJudged = [&](const Judgement& j) { judged = j; };
     SteadyClock clock;
     Silence silence;
     Announcer announcer(silence, clock, [] { return nullptr; });
-    std::string lastAdmissionNumber, promptText, memo;
+    std::string promptText, memo;
     int status = 0;
     for (const std::string& file : args.images) {
         Bitmap picture;
@@ -168,21 +170,13 @@ int run(int argc, char** argv) {
             continue;
         }
         images.frame.copyFrom(picture);
-        LocationResult place;
-        std::optional<Judgement> judged;
-        const int code = ReadCardFrame(images, layout, run.layout.family(), place, locator, [&] {
-            MarkReader reader(layout, run.layout.family(), place, images.normalized, images.rotation, prompter);
-            MarkReaderMarks marks(reader);
-            JudgeContext context{run.students.roster, run.settings, choiceFromFilter(run.students.roster, run.filter),
-                                 run.records, lastAdmissionNumber, promptText, prompter};
-            judged = JudgeCard(marks, context);
-            return judged->accepted;
-        });
-        if (judged) memo = judged->hint;
-        if (code == kReadAccepted) run.saveEnabled = true;
+        PrepareFrameImages(images);
+        judged.reset();
+        const ReadResult code = RetryDarker(images, [&] { return reader.read(images, promptText, memo); });
         announcer.AnnounceReading(code, promptText, memo, {});
-        const bool stored = code == kReadAccepted && judged;
-        printLine(file, code, promptText, memo, stored ? std::optional<int>(judged->currentRecord) : std::nullopt,
+        const bool stored = code == ReadResult::Ok && judged;
+        printLine(file, codeOf(code), promptText, memo,
+                  stored ? std::optional<int>(judged->currentRecord) : std::nullopt,
                   stored ? std::optional<float>(run.records[size_t(judged->currentRecord)].total) : std::nullopt);
     }
 

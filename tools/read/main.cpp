@@ -87,9 +87,9 @@ int run(int argc, char** argv) {
         }
         images.frame.copyFrom(picture);
         LocationResult result;
-        const int code = ReadCardFrame(images, layout, family, result, locator);
-        if (code != location::kLocated) {
-            printRefusal(file, code, locationMessage(code));
+        const ReadResult code = ReadCardFrame(images, layout, family, result, locator);
+        if (code != ReadResult::Ok) {
+            printRefusal(file, codeOf(code), readResultText(code));
             continue;
         }
         ReadLocatedCard(layout, family, result, images, prompter, options, reading);

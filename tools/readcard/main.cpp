@@ -10,7 +10,7 @@
 
 #include "base/paths.h"
 #include "recognition/reading.h"
-#include "recognition/samplecard.h"
+#include "tests/samplecard/samplecard.h"
 
 using namespace tarvel;
 

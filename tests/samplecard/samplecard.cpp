@@ -1,4 +1,4 @@
-#include "recognition/samplecard.h"
+#include "tests/samplecard/samplecard.h"
 
 #include <algorithm>
 #include <cmath>
