@@ -1,7 +1,9 @@
 #include "roster/rostermodel.h"
 
 #include <algorithm>
+#include <unordered_map>
 
+#include "roster/celledit.h"
 #include "roster/recordtext.h"
 
 namespace tarvel {
@@ -19,17 +21,25 @@ int digitValue(const std::string& text) {
 
 RosterProblem problemAt(std::string message, int row, int column) { return {std::move(message), row, column}; }
 
-// Why a grid row cannot be stored, with the cell to open.
-RosterProblem studentRowProblem(const StudentEntry& s, int row) {
-    std::string e = fieldTextProblem(s.admissionNumber, kAdmissionWidth, "准考证号");
-    if (!e.empty()) return problemAt(e, row, 1);
-    e = fieldTextProblem(s.name, kStudentNameWidth, "姓名");
-    if (!e.empty()) return problemAt(e, row, 2);
-    e = fieldTextProblem(s.gradeCode, kGradeCodeWidth, "年级编码");
-    if (!e.empty()) return problemAt(e, row, 3);
-    e = fieldTextProblem(s.classCode, kClassCodeWidth, "班级编码");
-    if (!e.empty()) return problemAt(e, row, 4);
-    return {};
+// The key under which the merge finds a row's stored student.
+std::string storeKey(const StudentEntry& s, bool gradesEnabled, bool classesEnabled) {
+    std::string key = s.admissionNumber;
+    key += '\0';
+    if (gradesEnabled) key += s.gradeCode;
+    key += '\0';
+    if (classesEnabled) key += s.classCode;
+    return key;
+}
+
+// First stored index of every key, as the merge looks students up.
+std::unordered_map<std::string, int> storeIndex(const std::vector<StudentEntry>& students, bool gradesEnabled,
+                                                bool classesEnabled) {
+    std::unordered_map<std::string, int> index;
+    index.reserve(students.size() * 2);
+    for (size_t i = 0; i < students.size(); ++i) {
+        index.emplace(storeKey(students[i], gradesEnabled, classesEnabled), int(i));
+    }
+    return index;
 }
 
 RosterProblem gradeRowsProblem(const std::vector<GradeEntry>& rows) {
@@ -47,9 +57,42 @@ RosterProblem gradeRowsProblem(const std::vector<GradeEntry>& rows) {
 
 }  // namespace
 
+RosterProblem studentRowProblem(const StudentEntry& s, int row) {
+    const std::string where = "第" + std::to_string(row + 1) + "行：";
+    const struct {
+        const std::string* text;
+        size_t width;
+        const char* what;
+        int column;
+    } fields[] = {{&s.admissionNumber, kAdmissionWidth, "准考证号", 1},
+                  {&s.name, kStudentNameWidth, "姓名", 2},
+                  {&s.gradeCode, kGradeCodeWidth, "年级编码", 3},
+                  {&s.classCode, kClassCodeWidth, "班级编码", 4}};
+    for (const auto& f : fields) {
+        // Codes and numbers are ASCII digits: only a name needs the GBK look.
+        if (f.column != 2 && f.text->size() < f.width &&
+            std::all_of(f.text->begin(), f.text->end(), [](char c) { return c > 0 && c < 0x7f; })) {
+            continue;
+        }
+        std::string e = fieldTextProblem(*f.text, f.width, f.what);
+        if (!e.empty()) return problemAt(where + e, row, f.column);
+    }
+    return {};
+}
+
+RosterProblem storeFullProblem(int row) {
+    return problemAt("第" + std::to_string(row + 1) + "行：学生名单最多只能有" + std::to_string(kMaxStudents) +
+                         "名学生，从这一行起已经放不下。请删除多余的学生，或者另建一个学生信息文件。",
+                     row, 1);
+}
+
+bool inGroup(const StudentEntry& s, bool gradesEnabled, const std::string& gradeCode, bool classesEnabled,
+             const std::string& classCode) {
+    return (!gradesEnabled || s.gradeCode == gradeCode) && (!classesEnabled || s.classCode == classCode);
+}
+
 bool inShownGroup(const Roster& roster, const StudentEntry& s, const std::string& classText) {
-    return (!roster.gradesEnabled || s.gradeCode == roster.selectedGrade.code) &&
-           (!roster.classesEnabled || s.classCode == classText);
+    return inGroup(s, roster.gradesEnabled, roster.selectedGrade.code, roster.classesEnabled, classText);
 }
 
 std::vector<int> studentsOfGroup(const Roster& roster, const std::string& classText) {
@@ -75,31 +118,41 @@ std::string gradeNameOf(const Roster& roster, const std::string& gradeCode) {
 }
 
 RosterProblem mergeStudentGrid(Roster& roster, const std::vector<StudentEntry>& rows) {
+    return mergeStudentGrid(roster, rows, roster.gradesEnabled, roster.classesEnabled);
+}
+
+RosterProblem mergeStudentGrid(Roster& roster, const std::vector<StudentEntry>& rows, bool gradesEnabled,
+                               bool classesEnabled) {
     for (size_t r = 0; r < rows.size(); ++r) {
         RosterProblem p = studentRowProblem(rows[r], int(r));
         if (!p.ok()) return p;
     }
+    // Looked up by key rather than by walking the store per row: switching
+    // the shown group of a full roster merges thousands of rows.
+    std::unordered_map<std::string, int> index = storeIndex(roster.students, gradesEnabled, classesEnabled);
     std::vector<StudentEntry> merged = roster.students;
-    for (const StudentEntry& row : rows) {
-        auto same = [&](const StudentEntry& s) {
-            return (!roster.gradesEnabled || s.gradeCode == row.gradeCode) &&
-                   (!roster.classesEnabled || s.classCode == row.classCode) &&
-                   s.admissionNumber == row.admissionNumber;
-        };
-        auto it = std::find_if(merged.begin(), merged.end(), same);
-        if (it != merged.end()) {
-            it->name = row.name;
-        } else {
-            merged.push_back(row);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const StudentEntry& row = rows[r];
+        auto [it, added] = index.emplace(storeKey(row, gradesEnabled, classesEnabled), int(merged.size()));
+        if (!added) {
+            merged[size_t(it->second)].name = row.name;
+            continue;
         }
-    }
-    if (merged.size() > size_t(kMaxStudents)) {
-        return problemAt("学生名单最多只能有" + std::to_string(kMaxStudents) + "名学生，现在将有" +
-                             std::to_string(merged.size()) + "名。请删除多余的学生，或者另建一个学生信息文件。",
-                         -1, -1);
+        if (merged.size() >= size_t(kMaxStudents)) return storeFullProblem(int(r));
+        merged.push_back(row);
     }
     roster.students = std::move(merged);
     return {};
+}
+
+int rowsToAppend(const Roster& roster, const std::vector<StudentEntry>& rows, bool gradesEnabled,
+                 bool classesEnabled) {
+    std::unordered_map<std::string, int> index = storeIndex(roster.students, gradesEnabled, classesEnabled);
+    int appended = 0;
+    for (const StudentEntry& row : rows) {
+        if (index.emplace(storeKey(row, gradesEnabled, classesEnabled), -1).second) ++appended;
+    }
+    return appended;
 }
 
 std::optional<std::string> updateAdmissionPrefix(const PrefixInputs& in) {
@@ -147,6 +200,14 @@ ClassTextChange onClassTextChanged(const std::string& text, int classCodeLength)
     return change;
 }
 
+bool digitBoxAccepts(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool classCodeLengthBoxAccepts(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '1' && c <= '3'; });
+}
+
 int lengthFromBox(const std::string& text, int low, int high, int fallback) {
     int v = digitValue(text);
     return (v >= low && v <= high) ? v : fallback;
@@ -172,9 +233,7 @@ BoxCheck checkAdmissionLengthBox(const std::string& text) {
 }
 
 bool acceptGradeCodeKey(const std::string& cellText, bool hasSelection, char key, int gradeCodeLength) {
-    if (key == '\b') return true;
-    if (key < '0' || key > '9') return false;
-    return hasSelection || int(cellText.size()) < gradeCodeLength;
+    return acceptDigitKey(cellText, hasSelection, key, gradeCodeLength);
 }
 
 bool gradeCodeRepeats(const std::vector<GradeEntry>& rows, int row, int gradeCodeLength) {

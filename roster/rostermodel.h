@@ -23,6 +23,10 @@ struct RosterProblem {
 
 // --- Groups and look-up ---------------------------------------------------
 
+// Whether a student belongs to a group: its grade code compared only while
+// grades are on, its class code only while classes are on.
+bool inGroup(const StudentEntry& student, bool gradesEnabled, const std::string& gradeCode, bool classesEnabled,
+             const std::string& classCode);
 // Whether a stored student belongs to the group the page shows (the selected
 // grade and the text of the class box).
 bool inShownGroup(const Roster& roster, const StudentEntry& student, const std::string& classText);
@@ -38,7 +42,20 @@ std::string gradeNameOf(const Roster& roster, const std::string& gradeCode);
 // stored student of its group (admission number, and grade/class code where
 // enabled) renames it, any other row is appended. Refused as a whole, with
 // nothing changed, when a text does not fit or the store would pass 5000.
+// The grade and class switches are the roster's, or the page's check boxes
+// while the page is being edited.
 RosterProblem mergeStudentGrid(Roster& roster, const std::vector<StudentEntry>& rows);
+RosterProblem mergeStudentGrid(Roster& roster, const std::vector<StudentEntry>& rows, bool gradesEnabled,
+                               bool classesEnabled);
+// How many of `rows` the merge would append as new students.
+int rowsToAppend(const Roster& roster, const std::vector<StudentEntry>& rows, bool gradesEnabled,
+                 bool classesEnabled);
+// The refusal when a new student would be the 5001st; `row` is the grid row
+// (from 0) that no longer fits.
+RosterProblem storeFullProblem(int row);
+// Why grid row `row` (from 0) cannot be stored, its number named in the
+// message ("第3行：…"), with the cell to open; ok() when it fits.
+RosterProblem studentRowProblem(const StudentEntry& student, int row);
 
 // --- Admission prefix (relation rule) ---------------------------------------
 
@@ -85,6 +102,12 @@ BoxCheck checkGradeCodeLengthBox(const std::string& text);  // 1 to 10, reset "5
 BoxCheck checkClassCodeLengthBox(const std::string& text);  // not empty
 BoxCheck checkAdmissionLengthBox(const std::string& text);  // 2 to 20, reset "9"
 
+// Whether a box may hold `text` while it is typed or pasted into:
+// digits only (EdtNJCodeLen, EdtAdmissionLen, EdtAdmissionSub, EdtBJSelected
+// and the class size box of the batch add), or 1 to 3 (EdtBJCodeLen).
+bool digitBoxAccepts(const std::string& text);
+bool classCodeLengthBoxAccepts(const std::string& text);
+
 // Value of a number box; the field's default when the box is empty or not a
 // number in range (a box can be empty when its value is read).
 int lengthFromBox(const std::string& text, int low, int high, int fallback);
@@ -92,7 +115,8 @@ int lengthFromBox(const std::string& text, int low, int high, int fallback);
 // --- Grades ------------------------------------------------------------------
 
 // Whether a key typed into a grade-code cell is taken (digits and Backspace,
-// and no digit beyond the code length unless text is selected).
+// and no digit beyond the code length unless text is selected). The cell
+// editor applies it through editCell (roster/celledit.h).
 bool acceptGradeCodeKey(const std::string& cellText, bool hasSelection, char key, int gradeCodeLength);
 // True when the code of grade row `row`, once complete, repeats another row's
 // code ("年级编码不能重复！", the cell is emptied).

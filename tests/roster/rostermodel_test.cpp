@@ -1,5 +1,7 @@
 #include "roster/rostermodel.h"
 
+#include "roster/gradegrid.h"
+
 #include <gtest/gtest.h>
 
 namespace tarvel {
@@ -52,6 +54,12 @@ TEST(RosterMerge, RenamesMatchesAppendsOthersAndNeverRemoves) {
     mergeStudentGrid(r, {{"200910301", "别班", "20091", "05"}});
     EXPECT_EQ(r.students.size(), 5u);
     EXPECT_EQ(r.students[0].name, "张三丰");
+
+    // Two rows with one number in one group are one student: the later name wins.
+    mergeStudentGrid(r, {{"200910309", "甲", "20091", "03"}, {"200910309", "乙", "20091", "03"}});
+    ASSERT_EQ(r.students.size(), 6u);
+    EXPECT_EQ(r.students[5].name, "乙");
+    EXPECT_EQ(rowsToAppend(r, {{"200910309", "", "20091", "03"}, {"1", "", "", ""}, {"1", "", "", ""}}, true, true), 1);
 }
 
 TEST(RosterMerge, RefusesOverlongTextsAndTheSixthThousandthStudentWithoutChanges) {
@@ -165,6 +173,26 @@ TEST(GradeTable, CodeKeysAndRepeats) {
     EXPECT_FALSE(gradeCodeRepeats(rows, 1, 5));
     rows[1].code = "20091";
     EXPECT_TRUE(gradeCodeRepeats(rows, 1, 5));
+}
+
+TEST(GradeGrid, CodeCellsAreFilteredAndRepeatsEmptied) {
+    std::vector<GradeEntry> rows{{"初一", "20091"}, {"初二", ""}};
+    EXPECT_EQ(editGradeCodeCell({"", 0, 0}, EditorAction::Paste, "2009x1 5", 5).after.text, "20091");
+    ScriptedPrompter p;
+    EXPECT_FALSE(gradeCodeTyped(rows, 1, "2009", 5, p));
+    EXPECT_TRUE(gradeCodeTyped(rows, 1, "20091", 5, p));
+    EXPECT_EQ(rows[1].code, "");
+    EXPECT_FALSE(finishGradeEdit(rows, 1, 1, std::string(46, 'x') + "年级", p));
+    EXPECT_EQ(rows[1].name, "初二");
+    EXPECT_EQ(p.texts().back().rfind("第2行：年级名称", 0), 0u);
+
+    int current = 0;
+    GradeSelector selector = deleteGradeRow(rows, current, "初一");
+    EXPECT_EQ(current, 0);
+    EXPECT_TRUE(selector.clearPrefix);
+    std::vector<GradeEntry> full(kMaxGrades);
+    EXPECT_EQ(addGradeRow(full, p), -1);
+    EXPECT_EQ(full.size(), size_t(kMaxGrades));
 }
 
 std::vector<StudentEntry> tenRows(int withoutName) {
