@@ -63,12 +63,12 @@ bool letterIn(char c, std::string_view text) { return text.find(c) != std::strin
 
 }  // namespace
 
-QuestionList ParseQuestionList(const std::string& text) {
+QuestionList ParseQuestionList(const std::string& text, size_t limit) {
     QuestionList list;
     if (text.empty()) return list;
     auto add = [&](int q) {
-        if (list.numbers.size() >= size_t(kMaxRuleQuestions)) {
-            list.error = "多选题特殊规则设置里一条规则最多只能包含" + std::to_string(kMaxRuleQuestions) +
+        if (list.numbers.size() >= limit) {
+            list.error = "多选题特殊规则设置里一条规则最多只能包含" + std::to_string(limit) +
                          "个题号，请分成几条规则。";
             return false;
         }

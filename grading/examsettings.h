@@ -56,12 +56,13 @@ ExamPageCheck ValidateExamPage(const ExamPage& page, const CardTemplate& layout,
 ExamPage FillExamPage(const ExamSettings& settings, const CardTemplate& layout);
 
 // "1-5,11" -> 1, 2, 3, 4, 5, 11. `error` names a part that is not a number or
-// says that the list holds more than 100 numbers.
+// says that the list holds more than `limit` numbers (a partial-credit rule
+// holds at most 100).
 struct QuestionList {
     std::vector<int> numbers;
     std::string error;
 };
-QuestionList ParseQuestionList(const std::string& text);
+QuestionList ParseQuestionList(const std::string& text, size_t limit = kMaxRuleQuestions);
 
 struct QuestionScore {
     float score = 0;

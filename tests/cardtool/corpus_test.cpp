@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -50,8 +51,10 @@ TEST(ExpectedCode, FollowsLocationOrderOfChecks) {
 }
 
 TEST(Corpus, WritesFramesWithTruthOfTheAgreedShape) {
-    const std::string out = QDir::tempPath().toStdString() + "/tarvel_cards_corpus_test";
-    QDir(QString::fromStdString(out)).removeRecursively();
+    // A folder of its own: several checkouts may run this test at once.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string out = dir.path().toStdString();
     CorpusOptions o;
     o.out = out;
     o.count = 13;  // every kind of refused frame, and then some
@@ -103,7 +106,6 @@ TEST(Corpus, WritesFramesWithTruthOfTheAgreedShape) {
         EXPECT_EQ(n, 13);
     }
     EXPECT_EQ(refuseCodes, (std::set<int>{1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-    QDir(QString::fromStdString(out)).removeRecursively();
 }
 
 }  // namespace
