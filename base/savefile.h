@@ -23,6 +23,10 @@ public:
 bool saveFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
                         SaveOps* ops = nullptr);
 
+// Whether two paths name the same file (existing or not); false when either
+// is empty.
+bool sameFile(const std::string& a, const std::string& b);
+
 enum class FileRead { Ok, Unreadable, TooLarge };
 // Reads a whole file of at most maxBytes. A larger file is refused by its
 // size before anything is read; anything but a regular file (a folder, a
