@@ -56,7 +56,7 @@ public:
     // Negotiates 640 x 480 at 10 fps where the device allows it.
     virtual int open() = 0;
     virtual FrameFormat format() const = 0;
-    virtual int start(FrameCallback onFrame, StreamEndCallback onEnd) = 0;
+    virtual int start(FrameCallback onFrame, StreamEndCallback onEnd = nullptr) = 0;
     // Returns once no callback runs any more (also after the stream ended).
     virtual void stop() = 0;
     virtual std::vector<CameraControl> controls() { return {}; }

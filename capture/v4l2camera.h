@@ -27,7 +27,7 @@ public:
     const std::string& devicePath() const { return path_; }
     int open() override;
     FrameFormat format() const override { return format_; }
-    int start(FrameCallback onFrame, StreamEndCallback onEnd) override;
+    int start(FrameCallback onFrame, StreamEndCallback onEnd = nullptr) override;
     void stop() override;
     std::vector<CameraControl> controls() override;
     int setControl(uint32_t id, int value) override;

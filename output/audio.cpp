@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/affinity.h"
 #include "base/bytes.h"
 #include "base/gbk.h"
 #include "base/savefile.h"
@@ -119,6 +120,7 @@ void WavePlayer::play(const std::string& path) {
 }
 
 void WavePlayer::run() {
+    takeProcessAffinity();  // not the user-interface thread's single processor
     AudioOutput output;  // opened on this thread, used only here
     std::unique_lock<std::mutex> hold(lock_);
     while (true) {
