@@ -25,13 +25,13 @@ private slots:
             LiveView view;
             view.resize(800, 500);
             const Bitmap frame = marked(bpp);
-            view.draw({DrawCommand::Kind::Frame, Surface::GradingView, {80, 10, 640, 480}}, &frame);
+            view.draw({DrawCommand::Kind::Frame, Surface::GradingView, {80, 10, 640, 480}, {0, 0, 0}, 0, ""}, &frame);
             QCOMPARE(view.picture().pixelColor(80, 10), QColor(0, 0, 255));
             QCOMPARE(view.picture().pixelColor(80 + 639, 10 + 479), QColor(255, 0, 0));
             QCOMPARE(view.picture().pixelColor(79, 10), QColor(Qt::white));
 
             // Placed beyond the right and top edges: what fits is drawn.
-            view.draw({DrawCommand::Kind::Frame, Surface::GradingView, {400, -100, 640, 480}}, &frame);
+            view.draw({DrawCommand::Kind::Frame, Surface::GradingView, {400, -100, 640, 480}, {0, 0, 0}, 0, ""}, &frame);
             QCOMPARE(view.picture().pixelColor(799, 379), QColor(Qt::white));
             QCOMPARE(view.picture().pixelColor(400, 0), QColor(Qt::white));
         }
@@ -42,17 +42,17 @@ private slots:
         view.resize(400, 400);
         Bitmap black(kFrameWidth, kFrameHeight, 4);
         black.fill(0, 0, 0);
-        view.draw({DrawCommand::Kind::Fill, Surface::GradingView, {0, 0, 400, 400}, kViewBackground}, nullptr);
-        view.draw({DrawCommand::Kind::StretchFrame, Surface::GradingView, {0, 50, 400, 300}}, &black);
+        view.draw({DrawCommand::Kind::Fill, Surface::GradingView, {0, 0, 400, 400}, kViewBackground, 0, ""}, nullptr);
+        view.draw({DrawCommand::Kind::StretchFrame, Surface::GradingView, {0, 50, 400, 300}, {0, 0, 0}, 0, ""}, &black);
         QCOMPARE(view.picture().pixelColor(200, 60), QColor(Qt::black));
         QCOMPARE(view.picture().pixelColor(200, 40), QColor(173, 190, 214));
         QCOMPARE(view.picture().pixelColor(200, 360), QColor(173, 190, 214));
 
-        view.draw({DrawCommand::Kind::Outline, Surface::GradingView, {0, 50, 400, 300}, kRed}, nullptr);
+        view.draw({DrawCommand::Kind::Outline, Surface::GradingView, {0, 50, 400, 300}, kRed, 0, ""}, nullptr);
         QCOMPARE(view.picture().pixelColor(0, 200), QColor(Qt::red));
         QCOMPARE(view.picture().pixelColor(399, 349), QColor(Qt::red));
 
-        view.draw({DrawCommand::Kind::Fill, Surface::GradingView, {0, 0, 400, 400}, {255, 255, 255}}, nullptr);
+        view.draw({DrawCommand::Kind::Fill, Surface::GradingView, {0, 0, 400, 400}, {255, 255, 255}, 0, ""}, nullptr);
         view.draw({DrawCommand::Kind::CentredText, Surface::GradingView, {0, 0, 400, 400}, kRed, 36, "李四92.5分"},
                   nullptr);
         int red = 0, rows = 0;
@@ -74,10 +74,10 @@ private slots:
         connect.resize(100, 100);
         grading.resize(100, 100);
         SurfaceRouter router;
-        router.draw({DrawCommand::Kind::Fill, Surface::GradingView, {0, 0, 100, 100}, kRed}, nullptr);  // nowhere yet
+        router.draw({DrawCommand::Kind::Fill, Surface::GradingView, {0, 0, 100, 100}, kRed, 0, ""}, nullptr);  // nowhere yet
         router.attach(Surface::ConnectPicture, &connect);
         router.attach(Surface::GradingView, &grading);
-        router.draw({DrawCommand::Kind::Fill, Surface::GradingView, {0, 0, 100, 100}, kRed}, nullptr);
+        router.draw({DrawCommand::Kind::Fill, Surface::GradingView, {0, 0, 100, 100}, kRed, 0, ""}, nullptr);
         QCOMPARE(grading.picture().pixelColor(50, 50), QColor(Qt::red));
         QVERIFY(connect.picture().pixelColor(50, 50) != QColor(Qt::red));
     }
