@@ -19,6 +19,9 @@ inline constexpr int kMaxEndpoints = 1024;
 inline constexpr int kMaxPathPoints = 1024;
 inline constexpr int kMaxLines = 1024;
 inline constexpr int kMaxPairs = 10;
+// Traced paths of this many points or fewer are not lines, so a located
+// lower detection line is always longer than this many pixels.
+inline constexpr size_t kMinPathPoints = 200;
 
 // A point between pixel centres (whole numbers are pixel centres), or on a
 // continuous plane where a pixel X covers X .. X + 1, as each use says.
