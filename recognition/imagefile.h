@@ -15,6 +15,11 @@ bool readImageFile(const std::string& path, Bitmap& out, std::string& message);
 // The same for the bytes of a picture file.
 bool decodeImage(const uint8_t* bytes, size_t size, Bitmap& out);
 
+// A JPEG picture decoded at eighths/8 of its size (1, 2, 4 or 8 are the
+// decoder's fast reductions); the sides are rounded up. `out` keeps its
+// memory when it already has the size.
+bool decodeJpegScaled(const uint8_t* bytes, size_t size, int eighths, Bitmap& out);
+
 // Writes the picture as an 8-bit RGB PNG file.
 bool writePngFile(const std::string& path, const Bitmap& image);
 
