@@ -6,9 +6,21 @@
 namespace tarvel {
 
 ReadResult GradingCardReader::read(ImageSet& images, std::string& promptText, std::string& memo) {
-    const CardTemplate& layout = run_.layout.current;
-    const CardFamily family = run_.layout.family();
-    return LocateOnce(images, layout, family, result_, locator_, [&] {
+    return LocateOnce(images, run_.layout.current, run_.layout.family(), result_, locator_,
+                      judge(images, promptText, memo));
+}
+
+std::optional<ReadResult> GradingCardReader::readPicture(StillPicture& picture, ImageSet& images,
+                                                        std::string& promptText, std::string& memo,
+                                                        FrameView* used) {
+    return ReadStillPicture(picture, images, run_.layout.current, run_.layout.family(), result_, locator_,
+                            judge(images, promptText, memo), used);
+}
+
+AfterLocated GradingCardReader::judge(ImageSet& images, std::string& promptText, std::string& memo) {
+    return [this, &images, &promptText, &memo] {
+        const CardTemplate& layout = run_.layout.current;
+        const CardFamily family = run_.layout.family();
         MarkReader reader(layout, family, result_, images.normalized, images.rotation, prompter_);
         MarkReaderMarks marks(reader);
         const Roster& roster = run_.students.roster;
@@ -19,7 +31,7 @@ ReadResult GradingCardReader::read(ImageSet& images, std::string& promptText, st
         if (judgement.accepted) run_.unsaved = true;
         if (onJudged) onJudged(judgement);
         return judgement.accepted;
-    });
+    };
 }
 
 }  // namespace tarvel

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "recognition/imagefile.h"
+#include "recognition/picturescale.h"
 
 namespace tarvel::corpus {
 namespace {
@@ -190,17 +190,19 @@ bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, Fram
     out.truth = truth;
     const CardTemplate* t = layout(truth.layout, message);
     if (!t) return false;
-    Bitmap picture;
-    if (!readImageFile(folder + "/" + truth.file, picture, message)) return false;
-    if (picture.width() != kFrameWidth || picture.height() != kFrameHeight) {
-        message = "图像不是640×480像素：" + truth.file;
-        return false;
-    }
+    // Camera frames, photos and scans alike, as the tools read them.
+    PictureFile file;
+    StillPicture picture;
+    if (!file.open(folder + "/" + truth.file, message) || !file.picture(0, picture, message)) return false;
     images_.create(3);
-    images_.frame.copyFrom(picture);
     const CardFamily family = familyOf(truth.layout);
     LocationResult result;
-    out.code = codeOf(ReadCardFrame(images_, *t, family, result, locator_));
+    const std::optional<ReadResult> code = ReadStillPicture(picture, images_, *t, family, result, locator_);
+    if (!code) {
+        message = unreadablePictureMessage(truth.file);
+        return false;
+    }
+    out.code = codeOf(*code);
     out.details = locator_.details();
     if (out.code == codeOf(ReadResult::Ok)) {
         ScriptedPrompter prompter;

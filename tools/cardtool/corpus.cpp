@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "base/prompter.h"
 #include "cardfill.h"
+#include "photos.h"
 #include "recognition/cardread.h"
 #include "recognition/pixelops.h"
 
@@ -286,14 +287,7 @@ private:
     std::string truthLine(const std::string& file, const Case& c) const {
         const CardDesign& d = designs_[c.design];
         std::ostringstream s;
-        s << "{\"file\": " << jsonText(file) << ", \"layout\": " << jsonText(d.datName()) << ", \"code\": " << c.code
-          << ", \"abFlag\": " << effectiveAbFlag(d.layout, c.content.abFlag)
-          << ", \"admission\": " << jsonText(c.content.admission) << ", \"subject\": " << jsonText(c.content.subject)
-          << ", \"score\": " << (d.layout.scoreDigits > 0 ? jsonText(c.content.score) : "null") << ", \"answers\": [";
-        for (size_t q = 0; q < c.content.answers.size(); ++q) s << (q ? ", " : "") << jsonText(c.content.answers[q]);
-        s << "], \"multiple\": [";
-        for (size_t k = 0; k < c.multiple.size(); ++k) s << (k ? ", " : "") << c.multiple[k];
-        s << "]";
+        s << "{" << truthFields(file, d.datName(), c.code, d.layout, c.content, c.multiple);
         if (!c.view.noCard) {
             // The true ends of the detection lines as location names them, in
             // picture pixel units (pixel centres at whole numbers).
@@ -322,6 +316,20 @@ private:
 };
 
 }  // namespace
+
+std::string truthFields(const std::string& file, const std::string& layoutName, int code, const CardTemplate& t,
+                        const CardContent& content, const std::vector<int>& multiple) {
+    std::ostringstream s;
+    s << "\"file\": " << jsonText(file) << ", \"layout\": " << jsonText(layoutName) << ", \"code\": " << code
+      << ", \"abFlag\": " << effectiveAbFlag(t, content.abFlag) << ", \"admission\": " << jsonText(content.admission)
+      << ", \"subject\": " << jsonText(content.subject)
+      << ", \"score\": " << (t.scoreDigits > 0 ? jsonText(content.score) : "null") << ", \"answers\": [";
+    for (size_t q = 0; q < content.answers.size(); ++q) s << (q ? ", " : "") << jsonText(content.answers[q]);
+    s << "], \"multiple\": [";
+    for (size_t k = 0; k < multiple.size(); ++k) s << (k ? ", " : "") << multiple[k];
+    s << "]";
+    return s.str();
+}
 
 CardReading readWithPerfectLocation(const QImage& frame, const CardDesign& design, const CameraView& view,
                                     const std::vector<int>& multiple, std::vector<std::string>* messages) {
@@ -406,8 +414,10 @@ std::string writeCorpus(const CorpusOptions& options, const std::function<void(c
     std::stringstream sets(options.sets);
     std::string set;
     while (std::getline(sets, set, ',')) {
-        if (set != "normal" && set != "hard" && set != "refuse" && set != "bleed") return "未知的集合：" + set;
-        std::string problem = writer.writeSet(set, progress);
+        if (set != "normal" && set != "hard" && set != "refuse" && set != "bleed" && set != "photos") {
+            return "未知的集合：" + set;
+        }
+        std::string problem = set == "photos" ? writePhotoSet(options, designs, progress) : writer.writeSet(set, progress);
         if (!problem.empty()) return problem;
     }
     } catch (const std::exception& e) {
