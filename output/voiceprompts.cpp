@@ -89,12 +89,15 @@ void Announcer::CBYuYinClick(bool checked, Prompter& prompter) {
     }
 }
 
+void setReadingTexts(ReadResult result, std::string& promptText, std::string& memo) {
+    if (result == ReadResult::Ok || result == ReadResult::Refused) return;
+    promptText = readResultText(result);
+    memo = asksToMoveCard(result) ? promptText + kMoveCardSuffix : promptText;
+}
+
 void Announcer::AnnounceReading(ReadResult result, std::string& promptText, std::string& memo,
                                 const MemoDisplay& showMemo) {
-    if (result != ReadResult::Ok && result != ReadResult::Refused) {
-        promptText = readResultText(result);
-        memo = asksToMoveCard(result) ? promptText + kMoveCardSuffix : promptText;
-    }
+    setReadingTexts(result, promptText, memo);
     if (showMemo) showMemo(memo);
     sounds_.play(installedPath(waveFor(result)));
     if (!speechOn_) return;

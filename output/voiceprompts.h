@@ -30,6 +30,11 @@ std::string waveFor(ReadResult result);
 // speech buffer (never inside a character), wrapped in the markup.
 std::string speechTextFor(const std::string& prompt);
 
+// The texts a read leaves: for a location failure `promptText` becomes its
+// short text and `memo` the same, with "，请移动答题卡。" where moving the card
+// helps; Ok and Refused keep what the judgement left.
+void setReadingTexts(ReadResult result, std::string& promptText, std::string& memo);
+
 // Plays a wave file asynchronously; a missing file is silence.
 class SoundPlayer {
 public:
