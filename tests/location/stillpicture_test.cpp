@@ -13,6 +13,7 @@
 #include "recognition/imagefile.h"
 #include "recognition/picturescale.h"
 #include "synthetic.h"
+#include "tests/corpus.h"
 
 namespace tarvel {
 namespace {
@@ -156,6 +157,7 @@ TEST(StillPicture, PhotosStandUprightAndDecodeNoFinerThanAsked) {
         ASSERT_EQ(whole->byteSize(), expected.byteSize());
         EXPECT_TRUE(std::equal(whole->data(), whole->data() + whole->byteSize(), expected.data())) << o;
     }
+    testing::addToCorpus("picture_fuzz", "turned.jpg", withExif(encodeJpeg(quadrants(320, 240), 80), 6));
     // Damage past the header shows when the data are decoded.
     std::vector<uint8_t> damaged = plain;
     damaged.resize(damaged.size() / 2);

@@ -1,6 +1,7 @@
 // The card read as a black box over small simulator corpora (written by the
-// corpus_frames fixture): clean and careless cards of every layout read
-// exactly, every kind of unusable frame refused with its own code.
+// corpus_frames and corpus_photos fixtures): clean and careless cards of
+// every layout read exactly, in camera frames as in phone photos and scans,
+// every kind of unusable frame refused with its own code.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -69,7 +70,7 @@ TEST_P(CorpusAccuracy, ReadsRightWithoutSilentErrors) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, CorpusAccuracy,
-                         ::testing::Values(Goal{"normal", 0}, Goal{"bleed", 0}, Goal{"hard", 1}),
+                         ::testing::Values(Goal{"normal", 0}, Goal{"bleed", 0}, Goal{"hard", 1}, Goal{"photos", 0}),
                          [](const auto& info) { return std::string(info.param.set); });
 
 TEST(CorpusRefusals, EveryKindOfUnusableFrameGetsItsCode) {
