@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -64,6 +65,61 @@ size_t utf8CharLength(unsigned char b) {
     return 1;
 }
 
+// A byte that was not valid GBK, as readGbkField keeps it: U+FFFD, then the
+// variation selector U+E0100 + (byte - 0x80) (UTF-8 F3 A0 84 80 to F3 A0 85 BF).
+constexpr char kReplacement[] = "\xEF\xBF\xBD";
+constexpr size_t kReplacementLength = 3;
+constexpr size_t kKeptLength = kReplacementLength + 4;
+
+std::string keptByte(uint8_t byte) {
+    std::string kept = kReplacement;
+    if (byte < 0x80) return kept;  // never invalid in GBK; shown, not kept
+    const int offset = byte - 0x80;
+    kept += "\xF3\xA0";
+    kept += static_cast<char>(0x84 + (offset >> 6));
+    kept += static_cast<char>(0x80 + (offset & 0x3F));
+    return kept;
+}
+
+// The byte kept at `i`, if a kept byte starts there.
+std::optional<uint8_t> keptByteAt(const std::string& utf8, size_t i) {
+    if (utf8.compare(i, kReplacementLength, kReplacement) != 0 || utf8.size() < i + kKeptLength) return std::nullopt;
+    const auto* v = reinterpret_cast<const unsigned char*>(utf8.data() + i + kReplacementLength);
+    if (v[0] != 0xF3 || v[1] != 0xA0 || (v[2] != 0x84 && v[2] != 0x85) || (v[3] & 0xC0) != 0x80) return std::nullopt;
+    return static_cast<uint8_t>(0x80 + ((v[2] - 0x84) << 6) + (v[3] & 0x3F));
+}
+
+// One character of a text as a field stores it.
+struct FieldChar {
+    std::string gbk;     // its bytes in the field
+    size_t length = 1;   // its UTF-8 bytes (a kept byte: the pair)
+    bool stored = true;  // false: GBK cannot store it, "?" stands in
+    bool lost = false;   // a U+FFFD without its byte
+};
+
+FieldChar fieldCharAt(const std::string& utf8, size_t i) {
+    FieldChar c;
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead < 0x80) {
+        c.gbk.assign(1, utf8[i]);
+        return c;
+    }
+    if (auto byte = keptByteAt(utf8, i)) {
+        c.gbk.assign(1, static_cast<char>(*byte));
+        c.length = kKeptLength;
+        return c;
+    }
+    c.length = std::min(utf8CharLength(lead), utf8.size() - i);
+    if (auto gbk = utf8ToGbk(utf8.substr(i, c.length))) {
+        c.gbk = *gbk;
+        return c;
+    }
+    c.gbk = "?";
+    c.stored = false;
+    c.lost = utf8.compare(i, kReplacementLength, kReplacement) == 0;
+    return c;
+}
+
 }  // namespace
 
 std::optional<std::string> utf8ToGbk(const std::string& utf8) {
@@ -81,9 +137,16 @@ std::optional<std::string> gbkToUtf8(const std::string& gbk) {
 }
 
 std::optional<size_t> gbkLength(const std::string& utf8) {
-    auto gbk = utf8ToGbk(utf8);
-    if (!gbk) return std::nullopt;
-    return gbk->size();
+    size_t bytes = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        const FieldChar c = fieldCharAt(utf8, i);
+        // A lone U+FFFD comes from a damaged file, not from a person: it is
+        // saved as "?" rather than refused.
+        if (!c.stored && !c.lost) return std::nullopt;
+        bytes += c.gbk.size();
+        i += c.length;
+    }
+    return bytes;
 }
 
 std::string readRawField(const uint8_t* field, size_t width) {
@@ -99,8 +162,8 @@ std::string readGbkField(const uint8_t* field, size_t width) {
         bool ok = fromGbk().run(rest, part, consumed);
         result += part;
         if (ok) break;
-        // Replace one undecodable byte and go on with the rest.
-        result += "\xEF\xBF\xBD";
+        // Keep one undecodable byte and go on with the rest.
+        result += keptByte(static_cast<uint8_t>(rest[consumed]));
         rest.erase(0, consumed + 1);
     }
     return result;
@@ -118,18 +181,18 @@ FieldWrite writeGbkField(uint8_t* field, size_t width, const std::string& utf8) 
     std::memset(field, 0, width);
     if (width == 0) return utf8.empty() ? FieldWrite::Fitted : FieldWrite::Cut;
     // Convert character by character so that a cut always falls between
-    // characters and an unconvertible character is noticed where it stands.
+    // characters and an unconvertible character is replaced where it stands.
     size_t used = 0;
+    bool substituted = false;
     for (size_t i = 0; i < utf8.size();) {
-        size_t len = utf8CharLength(static_cast<unsigned char>(utf8[i]));
-        auto gbk = utf8ToGbk(utf8.substr(i, len));
-        if (!gbk) return FieldWrite::Invalid;
-        if (used + gbk->size() > width - 1) return FieldWrite::Cut;
-        std::memcpy(field + used, gbk->data(), gbk->size());
-        used += gbk->size();
-        i += len;
+        const FieldChar c = fieldCharAt(utf8, i);
+        if (used + c.gbk.size() > width - 1) return FieldWrite::Cut;
+        std::memcpy(field + used, c.gbk.data(), c.gbk.size());
+        used += c.gbk.size();
+        substituted = substituted || !c.stored;
+        i += c.length;
     }
-    return FieldWrite::Fitted;
+    return substituted ? FieldWrite::Substituted : FieldWrite::Fitted;
 }
 
 }  // namespace tarvel

@@ -94,6 +94,14 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     return ok;
 }
 
+bool sameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::absolute(a, ec).lexically_normal() == fs::absolute(b, ec).lexically_normal();
+}
+
 std::string safeFileName(const std::string& name) {
     std::string out;
     for (unsigned char c : name) {

@@ -23,6 +23,10 @@ public:
 bool saveFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
                         SaveOps* ops = nullptr);
 
+// Whether two paths name the same file (existing or not); false when either
+// is empty.
+bool sameFile(const std::string& a, const std::string& b);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
 

@@ -70,7 +70,14 @@ void FrameLoop::setPage(Page page) {
 void FrameLoop::setViewSize(int width, int height) {
     viewArea_ = {0, 0, width, height};
     const int w = height * kFrameWidth / kFrameHeight;
-    viewRect_ = {(width - w) / 2, 0, w, height};
+    if (w <= width) {
+        viewRect_ = {(width - w) / 2, 0, w, height};
+    } else {
+        // A view narrower than 4:3: the frame fits its width, centred
+        // vertically, instead of reaching out beyond the left edge.
+        const int h = width * kFrameHeight / kFrameWidth;
+        viewRect_ = {0, (height - h) / 2, width, h};
+    }
     draw(DrawCommand::Kind::Fill, Surface::GradingView, viewArea_, 0, {}, kViewBackground);
 }
 

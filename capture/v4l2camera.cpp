@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/affinity.h"
+
 namespace tarvel {
 namespace {
 
@@ -153,6 +155,7 @@ void V4l2Camera::stop() {
 }
 
 void V4l2Camera::run() {
+    takeProcessAffinity();  // not the user-interface thread's single processor
     pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
     while (streaming_) {
         if (poll(fds, 2, 1000) <= 0) continue;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/affinity.h"
 #include "base/paths.h"
 #include "capture/frameencode.h"
 
@@ -75,6 +76,61 @@ VirtualCamera::VirtualCamera(std::string name, std::unique_ptr<FrameSequence> fr
                              int framesPerSecond)
     : name_(std::move(name)), frames_(std::move(frames)), format_(format), framesPerSecond_(framesPerSecond) {
     if (frames_ && frames_->rawFormat() != FrameFormat::Other) format_ = frames_->rawFormat();
+    for (int i = 0; i < 256; ++i) levels_[i] = uint8_t(i);
+}
+
+namespace {
+
+constexpr int kBrightnessRange = 100;
+constexpr int kContrastMaximum = 200;
+
+}  // namespace
+
+std::vector<CameraControl> VirtualCamera::controls() {
+    if (!frames_ || frames_->rawFormat() != FrameFormat::Other) return {};
+    CameraControl brightness;
+    brightness.id = kBrightnessControl;
+    brightness.name = "亮度";
+    brightness.minimum = -kBrightnessRange;
+    brightness.maximum = kBrightnessRange;
+    brightness.defaultValue = 0;
+    brightness.value = brightness_;
+    CameraControl contrast;
+    contrast.id = kContrastControl;
+    contrast.name = "对比度";
+    contrast.minimum = 0;
+    contrast.maximum = kContrastMaximum;
+    contrast.defaultValue = 100;
+    contrast.value = contrast_;
+    return {brightness, contrast};
+}
+
+int VirtualCamera::setControl(uint32_t id, int value) {
+    if (!frames_ || frames_->rawFormat() != FrameFormat::Other) return -95;  // EOPNOTSUPP
+    if (id == kBrightnessControl && value >= -kBrightnessRange && value <= kBrightnessRange) {
+        brightness_ = value;
+        return 0;
+    }
+    if (id == kContrastControl && value >= 0 && value <= kContrastMaximum) {
+        contrast_ = value;
+        return 0;
+    }
+    return -22;  // EINVAL, as a driver answers an unknown control or a value out of range
+}
+
+void VirtualCamera::adjustPicture() {
+    const int brightness = brightness_, contrast = contrast_;
+    if (brightness == 0 && contrast == 100) return;
+    if (brightness != levelsBrightness_ || contrast != levelsContrast_) {
+        for (int i = 0; i < 256; ++i) {
+            const int v = (i - 128) * contrast / 100 + 128 + brightness;
+            levels_[i] = uint8_t(std::clamp(v, 0, 255));
+        }
+        levelsBrightness_ = brightness;
+        levelsContrast_ = contrast;
+    }
+    uint8_t* p = picture_.data();
+    for (size_t i = 0, n = picture_.byteSize(); i < n; ++i) p[i] = levels_[p[i]];
 }
 
 VirtualCamera::~VirtualCamera() { stop(); }
@@ -115,6 +171,7 @@ bool VirtualCamera::deliverNext() {
     if (picture_.width() != kCaptureWidth || picture_.height() != kCaptureHeight || picture_.bytesPerPixel() != 3) {
         picture_ = fitToFrame(picture_);
     }
+    adjustPicture();
     const std::vector<uint8_t> bytes = encodeFrame(picture_, format_);
     onFrame_(bytes.data(), bytes.size(), kCaptureWidth, kCaptureHeight);
     ++delivered_;
@@ -122,6 +179,7 @@ bool VirtualCamera::deliverNext() {
 }
 
 void VirtualCamera::run() {
+    takeProcessAffinity();  // not the user-interface thread's single processor
     const auto period = std::chrono::microseconds(1000000 / framesPerSecond_);
     auto due = std::chrono::steady_clock::now();
     std::unique_lock<std::mutex> hold(waitLock_);

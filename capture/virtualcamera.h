@@ -17,6 +17,11 @@
 namespace tarvel {
 
 inline constexpr const char* kVirtualCameraName = "虚拟摄像头（演示答题卡）";
+// The picture controls of a virtual camera ("画质调节"): brightness is added
+// to every colour, contrast (in per cent) stretches the colours around
+// middle gray, as a webcam's image processor does.
+inline constexpr uint32_t kBrightnessControl = 1;
+inline constexpr uint32_t kContrastControl = 2;
 
 // The pictures a virtual camera plays.
 class FrameSequence {
@@ -73,6 +78,10 @@ public:
     FrameFormat format() const override { return format_; }
     int start(FrameCallback onFrame) override;
     void stop() override;
+    // Brightness and contrast for picture sequences; recorded camera bytes
+    // are sent as recorded and offer none.
+    std::vector<CameraControl> controls() override;
+    int setControl(uint32_t id, int value) override;
 
     // Encodes the next picture of the loop and calls the frame callback on the
     // calling thread. False when nothing could be delivered.
@@ -81,6 +90,7 @@ public:
 
 private:
     void run();
+    void adjustPicture();
 
     std::string name_;
     std::unique_ptr<FrameSequence> frames_;
@@ -91,6 +101,13 @@ private:
     std::atomic<size_t> delivered_{0};
     Bitmap picture_;
     std::vector<uint8_t> raw_;
+    // Set by the user-interface thread, read by the streaming thread.
+    std::atomic<int> brightness_{0};
+    std::atomic<int> contrast_{100};
+    // The streaming thread's colour table for the values it last saw.
+    uint8_t levels_[256];
+    int levelsBrightness_ = 0;
+    int levelsContrast_ = 100;
 
     std::mutex waitLock_;
     std::condition_variable wake_;

@@ -56,11 +56,11 @@ void decodeGradingRecord(const uint8_t* b, GradingRecord& out) {
     for (int q = 0; q < kMaxExamQuestions; ++q) decodeAnswerSlot(b + 220 + kAnswerSlotSize * q, out.answers[q]);
 }
 
-std::string encodeGradingRecord(const GradingRecord& r, uint8_t* b) {
+std::string encodeGradingRecord(const GradingRecord& r, uint8_t* b, std::string* substituted) {
     std::memset(b, 0, kGradingRecordSize);
     writeI32(b, r.readCount);
     writeI32(b + 4, r.paperType);
-    FieldWriter w;
+    FieldWriter w(substituted);
     w.raw(b + 8, 21, r.admissionNumber, "准考证号");
     w.gbk(b + 29, 20, r.name, "姓名");
     w.raw(b + 49, 11, r.gradeCode, "年级编码");

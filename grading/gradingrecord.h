@@ -84,8 +84,9 @@ using GradingRecords = std::vector<GradingRecord>;
 void decodeAnswerSlot(const uint8_t* bytes, AnswerSlot& out);
 void encodeAnswerSlot(const AnswerSlot& slot, uint8_t* bytes);
 void decodeGradingRecord(const uint8_t* bytes, GradingRecord& out);
-// "" or the message naming a text that does not fit its field.
-std::string encodeGradingRecord(const GradingRecord& record, uint8_t* bytes);
+// "" or the message naming a text that does not fit its field; `substituted`
+// receives the first text saved with "?" (see FieldWriter).
+std::string encodeGradingRecord(const GradingRecord& record, uint8_t* bytes, std::string* substituted = nullptr);
 
 // Index of the first record with this admission number, or -1.
 int findRecord(const GradingRecords& records, const std::string& admissionNumber);

@@ -75,11 +75,11 @@ void encodeQuestionRule(const QuestionRule& q, uint8_t* b) {
     writeI32(b + 12, q.partialMode);
 }
 
-std::string encodeExamSettings(const ExamSettings& s, uint8_t* b) {
+std::string encodeExamSettings(const ExamSettings& s, uint8_t* b, std::string* substituted) {
     if (s.sectionCount < 0 || s.sectionCount > kMaxSections) return countProblem("大题数", s.sectionCount, kMaxSections);
     if (s.ruleCount < 0 || s.ruleCount > kMaxRules) return countProblem("规则数", s.ruleCount, kMaxRules);
     std::memset(b, 0, kExamSettingsSize);
-    FieldWriter w;
+    FieldWriter w(substituted);
     w.gbk(b + kCardNameAt, kCardNameWidth, s.cardName, "答题卡名称");
     w.gbk(b + kExamNameAt, kExamNameWidth, s.examName, "考试名称");
     w.raw(b + kSubjectCodeAt, kSubjectCodeWidth, s.subjectCode, "科目编码");

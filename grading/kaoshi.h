@@ -85,8 +85,9 @@ void decodeQuestionRule(const uint8_t* bytes, QuestionRule& out);
 void encodeQuestionRule(const QuestionRule& rule, uint8_t* bytes);
 
 // 4588 bytes. Encoding returns "" or the message naming a text that does not
-// fit; decoding refuses counts beyond the tables (settings untouched).
-std::string encodeExamSettings(const ExamSettings& settings, uint8_t* bytes);
+// fit (`substituted` receives the first text saved with "?", see FieldWriter);
+// decoding refuses counts beyond the tables (settings untouched).
+std::string encodeExamSettings(const ExamSettings& settings, uint8_t* bytes, std::string* substituted = nullptr);
 std::string decodeExamSettings(const uint8_t* bytes, ExamSettings& out);
 
 }  // namespace tarvel

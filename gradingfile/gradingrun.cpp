@@ -1,8 +1,10 @@
 #include "gradingfile/gradingrun.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "base/paths.h"
+#include "roster/recordtext.h"
 
 namespace tarvel {
 namespace {
@@ -34,18 +36,37 @@ bool commitActivePage(GradingRun& run, const ActivePage& page, Prompter& prompte
 
 // The save-first question of new and open; false when the command must stop
 // because the user's unsaved work could not be saved.
-bool offerToSave(GradingRun& run, Prompter& prompter, SaveOps* ops) {
+bool offerToSave(GradingRun& run, Prompter& prompter, FileDialogs& dialogs, SaveOps* ops) {
     if (!run.unsaved) return true;
     if (prompter.askYesNo(kSaveOldRunQuestion) != Answer::Yes) return true;
-    return BtnSaveClick(run, ActivePage{}, prompter, ops);
+    return BtnSaveClick(run, ActivePage{}, prompter, dialogs, ops);
+}
+
+// Where a save goes; nullopt when the user chose no file.
+std::optional<std::string> saveTarget(const GradingRun& run, Prompter& prompter, FileDialogs& dialogs) {
+    const std::string named = rawFilePath(run.settings);
+    if (!run.filePath.empty() && sameFile(run.fileNamedFor, named)) return run.filePath;
+    std::error_code ec;
+    if (!std::filesystem::exists(named, ec) || sameFile(named, run.filePath)) return named;
+    // Another class of the same exam, or names that map to the same file
+    // name: replacing that file would lose its grading run.
+    if (prompter.askYesNo(overwriteRawFileQuestion(rawFileName(run.settings))) == Answer::Yes) return named;
+    return dialogs.saveFile(
+        {kSaveRawFileAsTitle, kRawFileFilter, kRawFileExtension, installedPath(installed::kRawFiles)});
 }
 
 }  // namespace
 
-std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops) {
+std::string overwriteRawFileQuestion(const std::string& fileName) {
+    return "阅卷原始文件“" + fileName +
+           "”已经存在，但它不是本次阅卷打开或保存过的文件，可能是其他班级或其他考试的阅卷结果。"
+           "是否覆盖这个文件？（覆盖后原来的内容无法恢复；选“否”可以另取一个文件名保存。）";
+}
+
+std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops, std::string* substituted) {
     std::vector<uint8_t>& bytes = run.spareBytes;
-    std::string error =
-        encodeRawFile(run.students.roster, run.settings, run.filter, run.records, run.fileBytes, bytes);
+    std::string error = encodeRawFile(run.students.roster, run.settings, run.filter, run.records, run.fileBytes,
+                                      bytes, substituted);
     if (!error.empty()) {
         run.unsaved = true;
         return "保存阅卷原始文件失败：" + error;
@@ -55,16 +76,26 @@ std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops)
         return error;
     }
     run.fileBytes.swap(bytes);
+    run.filePath = path;
+    run.fileNamedFor = rawFilePath(run.settings);
     run.unsaved = false;
     return {};
 }
 
-bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, SaveOps* ops) {
+bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, FileDialogs& dialogs,
+                  SaveOps* ops) {
     if (!commitActivePage(run, page, prompter)) return false;
-    std::string error = writeRawFile(run, rawFilePath(run.settings), ops);
+    const std::optional<std::string> path = saveTarget(run, prompter, dialogs);
+    if (!path) return false;
+    std::string substituted;
+    std::string error = writeRawFile(run, *path, ops, &substituted);
     if (!error.empty()) {
         prompter.message(error);
         return false;
+    }
+    if (!substituted.empty() && !run.toldSubstitution) {
+        prompter.notice(substitutionNotice(substituted));
+        run.toldSubstitution = true;
     }
     // The marker only enables the open command at the next start; the run
     // itself is saved, so a failure here is not worth a message.
@@ -90,6 +121,9 @@ bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter) {
     // A layout of the previous run must not stay under the new name.
     if (!run.layout.LoadCurrentTemplate(prompter)) run.layout.current = CardTemplate{};
     run.fileBytes.swap(bytes);
+    run.filePath = path;
+    run.fileNamedFor = rawFilePath(run.settings);
+    run.toldSubstitution = false;
     run.next1Enabled = true;
     run.unsaved = false;
     run.runStarted = true;
@@ -97,15 +131,16 @@ bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter) {
 }
 
 bool BtnOpenYJFile1Click(GradingRun& run, Prompter& prompter, FileDialogs& dialogs, SaveOps* ops) {
-    if (!offerToSave(run, prompter, ops)) return false;
+    if (!offerToSave(run, prompter, dialogs, ops)) return false;
     auto path = dialogs.openFile(
         {"打开阅卷原始文件", kRawFileFilter, kRawFileExtension, installedPath(installed::kRawFiles)});
     if (!path) return false;
     return openRawFile(run, *path, prompter);
 }
 
-bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, SaveOps* ops) {
-    if (!offerToSave(run, prompter, ops)) return false;
+bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, FileDialogs& dialogs,
+                   SaveOps* ops) {
+    if (!offerToSave(run, prompter, dialogs, ops)) return false;
     run.unsaved = false;
     const std::string previousCard = run.layout.chosenCardName;
 
@@ -115,6 +150,9 @@ bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, Sa
     run.filter = GradingFilter{};
     run.records.clear();
     run.fileBytes.clear();
+    run.filePath.clear();
+    run.fileNamedFor.clear();
+    run.toldSubstitution = false;
 
     std::string chosen = chooser.choose(previousCard, kNewRunCaption);
     run.layout.chosenCardName = chosen;

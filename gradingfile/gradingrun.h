@@ -22,6 +22,7 @@ namespace tarvel {
 inline constexpr const char* kSaveOldRunQuestion = "是否要保存原来阅卷原始文件?";
 inline constexpr const char* kNothingToSave = "请先输入学生数据或打开学生信息文件！";
 inline constexpr const char* kNewRunCaption = "新阅卷——请先选择本次阅卷要使用的答题卡";
+inline constexpr const char* kSaveRawFileAsTitle = "另存阅卷原始文件";
 
 // The one state of a grading run, owned by the main window: every command
 // and the card read work on it; the windows show it.
@@ -35,6 +36,12 @@ struct GradingRun {
     bool unsaved = false;       // changes not in a file: BtnSave is enabled
     bool next1Enabled = false;  // BtnNext1
     bool runStarted = false;
+    // The run's own raw file: the one it was opened from or last saved to,
+    // and the name exam and subject gave it then. While they give that name,
+    // a save goes there without a question.
+    std::string filePath;
+    std::string fileNamedFor;
+    bool toldSubstitution = false;  // the notice about texts saved with "?" was shown
     // The bytes of the raw file the run was opened from or last saved to;
     // unchanged blocks are saved back with exactly these bytes.
     std::vector<uint8_t> fileBytes;
@@ -59,16 +66,27 @@ public:
     virtual std::string choose(const std::string& current, const std::string& caption) = 0;
 };
 
-// "保存阅卷原始文件". True when the file was written. On any failure the
-// message is told, the old file stays byte for byte and `unsaved` is left
-// true (the run is still unsaved).
-bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, SaveOps* ops = nullptr);
+// The question before a save replaces a raw grading file of the same name
+// that is not the run's own (another class's, or another exam whose name
+// maps to the same file name).
+std::string overwriteRawFileQuestion(const std::string& fileName);
 
-// The write of a save without the page checks and the marker: the run goes
-// atomically to `path`; on success `fileBytes` follow the file and
-// `unsaved` is cleared. Returns "" or the message for the user (the run
-// then stays unsaved and the old file as it was).
-std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops = nullptr);
+// "保存阅卷原始文件". The run goes to its own file, else to "阅卷原始文件/" +
+// exam name + subject name + ".yj"; when a file of that name exists and is
+// not the run's own, the user is asked first, and No lets the user name
+// another file. True when the file was written. A text saved with "?" is told
+// once per run. On any failure (or no file chosen) the message is told, the
+// old file stays byte for byte and `unsaved` is left true.
+bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, FileDialogs& dialogs,
+                  SaveOps* ops = nullptr);
+
+// The write of a save without the page checks, the questions and the marker:
+// the run goes atomically to `path`; on success the path becomes the run's
+// own file, `fileBytes` follow the file and `unsaved` is cleared. Returns ""
+// or the message for the user (the run then stays unsaved and the old file as
+// it was). `substituted` receives the first text saved with "?".
+std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops = nullptr,
+                         std::string* substituted = nullptr);
 
 // The open without the save-first question and the dialog: reads `path`
 // and, only when it is a whole raw grading file, makes it the run (the layout
@@ -89,7 +107,8 @@ bool BtnOpenYJFile1Click(GradingRun& run, Prompter& prompter, FileDialogs& dialo
 // "新阅卷". Offers to save unsaved work first (as above), resets the run,
 // loads the last student file and lets the user choose the card layout.
 // Returns false when the command stopped before resetting.
-bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, SaveOps* ops = nullptr);
+bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, FileDialogs& dialogs,
+                   SaveOps* ops = nullptr);
 
 // Whether "biaoji.bj" exists (enables "打开阅卷原始文件" at start-up).
 bool savedMarkerExists();

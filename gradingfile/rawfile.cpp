@@ -47,7 +47,7 @@ size_t rawFileSize(size_t recordCount) { return kRawRecordsAt + kGradingRecordSi
 
 std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, const GradingFilter& filter,
                           const GradingRecords& records, const std::vector<uint8_t>& opened,
-                          std::vector<uint8_t>& bytes) {
+                          std::vector<uint8_t>& bytes, std::string* substituted) {
     if (records.size() > size_t(kMaxRecords)) {
         return "阅卷记录最多只能有" + std::to_string(kMaxRecords) + "条。";
     }
@@ -64,12 +64,12 @@ std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, co
 
     std::string e = writeBlock(
         b, kRosterImageSize, at(0), roster,
-        [](const Roster& r, uint8_t* out) { return encodeRosterImage(r, out); },
+        [&](const Roster& r, uint8_t* out) { return encodeRosterImage(r, out, substituted); },
         [](const uint8_t* in, Roster& r) { return decodeRosterImage(in, r).empty(); }, equal<Roster>);
     if (!e.empty()) return e;
     e = writeBlock(
         b + kRawExamSettingsAt, kExamSettingsSize, at(kRawExamSettingsAt), settings,
-        [](const ExamSettings& s, uint8_t* out) { return encodeExamSettings(s, out); },
+        [&](const ExamSettings& s, uint8_t* out) { return encodeExamSettings(s, out, substituted); },
         [](const uint8_t* in, ExamSettings& s) { return decodeExamSettings(in, s).empty(); }, equal<ExamSettings>);
     if (!e.empty()) return e;
     e = writeBlock(
@@ -86,7 +86,7 @@ std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, co
         const size_t offset = kRawRecordsAt + kGradingRecordSize * i;
         e = writeBlock(
             b + offset, kGradingRecordSize, i < size_t(oldCount) ? at(offset) : nullptr, records[i],
-            [](const GradingRecord& r, uint8_t* out) { return encodeGradingRecord(r, out); },
+            [&](const GradingRecord& r, uint8_t* out) { return encodeGradingRecord(r, out, substituted); },
             [](const uint8_t* in, GradingRecord& r) {
                 decodeGradingRecord(in, r);
                 return true;

@@ -39,13 +39,14 @@ size_t rawFileSize(size_t recordCount);
 // installation (stale student rows beyond the count, bytes after text
 // terminators) is saved back byte for byte. Changed blocks are written
 // cleanly, unused rows and padding zero. Returns "" or the message naming a
-// text that does not fit.
+// text that does not fit; `substituted` receives the first text saved with
+// "?" (a character GBK cannot store).
 std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, const GradingFilter& filter,
                           const GradingRecords& records, const std::vector<uint8_t>& opened,
-                          std::vector<uint8_t>& bytes);
+                          std::vector<uint8_t>& bytes, std::string* substituted = nullptr);
 inline std::string encodeRawFile(const RawFileContent& c, const std::vector<uint8_t>& opened,
-                                 std::vector<uint8_t>& bytes) {
-    return encodeRawFile(c.roster, c.settings, c.filter, c.records, opened, bytes);
+                                 std::vector<uint8_t>& bytes, std::string* substituted = nullptr) {
+    return encodeRawFile(c.roster, c.settings, c.filter, c.records, opened, bytes, substituted);
 }
 
 // Where a decoded file goes: the content of a file, or the run's own values,

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/affinity.h"
 #include "base/bytes.h"
 #include "base/gbk.h"
 
@@ -120,6 +121,7 @@ void WavePlayer::play(const std::string& path) {
 }
 
 void WavePlayer::run() {
+    takeProcessAffinity();  // not the user-interface thread's single processor
     AudioOutput output;  // opened on this thread, used only here
     std::unique_lock<std::mutex> hold(lock_);
     while (true) {

@@ -16,8 +16,17 @@ std::string fieldTextProblem(const std::string& utf8, size_t width, const std::s
     return {};
 }
 
+std::string substitutionNotice(const std::string& first) {
+    return first + "中有无法保存的字符（可能来自已损坏的文件），已用“?”代替保存。如有需要，请修改后再保存。";
+}
+
 void FieldWriter::gbk(uint8_t* field, size_t width, const std::string& utf8, const char* what) {
-    if (writeGbkField(field, width, utf8) == FieldWrite::Fitted) return;
+    const FieldWrite written = writeGbkField(field, width, utf8);
+    if (written == FieldWrite::Fitted) return;
+    if (written == FieldWrite::Substituted) {
+        if (substituted_ && substituted_->empty()) *substituted_ = std::string(what) + "“" + utf8 + "”";
+        return;
+    }
     std::memset(field, 0, width);
     if (error_.empty()) error_ = fieldTextProblem(utf8, width, what);
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/paths.h"
+#include "roster/recordtext.h"
 
 namespace tarvel {
 namespace {
@@ -28,10 +29,14 @@ bool commitAndWrite(StudentFileState& state, const RosterPage& page, const std::
         prompter.message(problem.message);
         return false;
     }
-    std::string error;
-    if (!writeStudentFile(path, state.roster, error, ops)) {
+    std::string error, substituted;
+    if (!writeStudentFile(path, state.roster, error, ops, &substituted)) {
         prompter.message(error);
         return false;
+    }
+    if (!substituted.empty() && !state.toldSubstitution) {
+        prompter.notice(substitutionNotice(substituted));
+        state.toldSubstitution = true;
     }
     return true;
 }
@@ -71,14 +76,19 @@ bool readStudentFile(const std::string& path, Roster& roster, std::string& error
     return true;
 }
 
-bool writeStudentFile(const std::string& path, const Roster& roster, std::string& error, SaveOps* ops) {
+bool writeStudentFile(const std::string& path, const Roster& roster, std::string& error, SaveOps* ops,
+                      std::string* substituted) {
     std::vector<uint8_t> bytes;
-    std::string problem = encodeStudentFile(roster, bytes);
+    std::string problem = encodeStudentFile(roster, bytes, substituted);
     if (!problem.empty()) {
         error = "保存学生信息文件“" + fileNameOf(path) + "”失败：" + problem;
         return false;
     }
     return saveFileAtomically(path, bytes, error, ops);
+}
+
+bool isSampleRoster(const std::string& path) {
+    return sameFile(path, installedPath(std::string(installed::kStudentFiles) + installed::kSampleRoster));
 }
 
 bool rememberStudentFile(const std::string& path, SaveOps* ops) {
@@ -107,6 +117,7 @@ void loadLastRoster(StudentFileState& state) {
     state.roster.reset();
     state.currentPath.clear();
     state.sampleHint = false;
+    state.toldSubstitution = false;
     std::error_code ec;
     std::string path;
     if (std::filesystem::exists(installedPath(installed::kLastStudentFile), ec)) {
@@ -131,6 +142,7 @@ bool newStudentFile(StudentFileState& state, Prompter& prompter) {
     state.roster.reset();
     state.currentPath.clear();
     state.sampleHint = false;
+    state.toldSubstitution = false;
     return true;
 }
 
@@ -145,12 +157,16 @@ bool openStudentFile(StudentFileState& state, Prompter& prompter, FileDialogs& d
     becomeCurrent(state, *path);
     rememberStudentFile(*path);
     state.sampleHint = false;
+    state.toldSubstitution = false;
     return true;
 }
 
 bool saveStudentFile(StudentFileState& state, const RosterPage& page, Prompter& prompter, FileDialogs& dialogs,
                      SaveOps* ops) {
-    if (state.currentPath.empty()) return saveStudentFileAs(state, page, prompter, dialogs, ops);
+    // The sample roster stays as supplied: saving it asks for a name of its own.
+    if (state.currentPath.empty() || isSampleRoster(state.currentPath)) {
+        return saveStudentFileAs(state, page, prompter, dialogs, ops);
+    }
     if (!commitAndWrite(state, page, state.currentPath, prompter, ops)) return false;
     state.modified = false;
     return true;

@@ -42,6 +42,7 @@ struct StudentFileState {
     std::string currentPath;  // "" while the roster was never saved or opened
     bool modified = false;    // enables "保存学生信息文件"
     bool sampleHint = false;  // the blue hint about the sample roster
+    bool toldSubstitution = false;  // the notice about texts saved with "?" was shown
 };
 
 // "当前学生文件：" + file name without folder; "" without a current file.
@@ -55,7 +56,11 @@ std::string parseStudentFile(const uint8_t* bytes, size_t size, Roster& roster);
 // not match 3158 + 56 * n with n in 0..5000.
 bool readStudentFile(const std::string& path, Roster& roster, std::string& error);
 // Writes 3158 + 56 * n bytes atomically; false with a message on failure.
-bool writeStudentFile(const std::string& path, const Roster& roster, std::string& error, SaveOps* ops = nullptr);
+// `substituted` receives the first text saved with "?".
+bool writeStudentFile(const std::string& path, const Roster& roster, std::string& error, SaveOps* ops = nullptr,
+                      std::string* substituted = nullptr);
+// Whether `path` is the sample roster "学生信息文件/测试.xs" beside the program.
+bool isSampleRoster(const std::string& path);
 
 // "base.dat" beside the executable: the path (UTF-8) at offset 0, NUL, zeros
 // up to 1024 bytes. Errors are ignored (the return value is for tests); a path
@@ -76,7 +81,10 @@ void loadLastRoster(StudentFileState& state);
 // The four buttons. Each returns true when it changed the roster or its file
 // state; the caller then shows the roster on the page where the Part says so
 // and refreshes the raw-file save button. Failures are told through the
-// prompter and change nothing but what was committed from the page.
+// prompter and change nothing but what was committed from the page. Saving
+// without a current file, or while the current file is the sample roster
+// (which stays as supplied), asks for a name as "另存学生信息文件" does. A
+// text saved with "?" is told once.
 bool newStudentFile(StudentFileState& state, Prompter& prompter);
 bool openStudentFile(StudentFileState& state, Prompter& prompter, FileDialogs& dialogs);
 bool saveStudentFile(StudentFileState& state, const RosterPage& page, Prompter& prompter, FileDialogs& dialogs,

@@ -18,7 +18,7 @@ struct RosterLayout {
 constexpr RosterLayout kPacked{0, 1, 5, 3055, 3059, 3060, 3064, 3125, 3129, 3130, 3134, 3154, 3158};
 constexpr RosterLayout kAligned{0, 4, 8, 3060, 3064, 3068, 3072, 3133, 3137, 3140, 3144, 3164, 3168};
 
-std::string encodeHeader(const RosterLayout& at, const Roster& r, uint8_t* b) {
+std::string encodeHeader(const RosterLayout& at, const Roster& r, uint8_t* b, std::string* substituted) {
     if (r.grades.size() > size_t(kMaxGrades)) {
         return "年级最多只能设置" + std::to_string(kMaxGrades) + "个。";
     }
@@ -29,13 +29,13 @@ std::string encodeHeader(const RosterLayout& at, const Roster& r, uint8_t* b) {
     writeI32(b + at.gradeCodeLength, r.gradeCodeLength);
     std::memset(b + at.grades, 0, kMaxGrades * kGradeEntrySize);
     for (size_t i = 0; i < r.grades.size(); ++i) {
-        std::string e = encodeGradeEntry(r.grades[i], b + at.grades + i * kGradeEntrySize);
+        std::string e = encodeGradeEntry(r.grades[i], b + at.grades + i * kGradeEntrySize, substituted);
         if (!e.empty()) return e;
     }
     writeI32(b + at.gradeCount, static_cast<int32_t>(r.grades.size()));
     b[at.classesEnabled] = r.classesEnabled ? 1 : 0;
     writeI32(b + at.classCodeLength, r.classCodeLength);
-    std::string e = encodeGradeEntry(r.selectedGrade, b + at.selectedGrade);
+    std::string e = encodeGradeEntry(r.selectedGrade, b + at.selectedGrade, substituted);
     if (!e.empty()) return e;
     FieldWriter w;
     w.raw(b + at.selectedClassCode, kClassCodeWidth, r.selectedClassCode, "班级编码");
@@ -44,7 +44,7 @@ std::string encodeHeader(const RosterLayout& at, const Roster& r, uint8_t* b) {
     w.raw(b + at.admissionPrefix, kPrefixWidth, r.admissionPrefix, "准考证前几位");
     writeI32(b + at.studentCount, static_cast<int32_t>(r.students.size()));
     for (size_t i = 0; i < r.students.size() && w.ok(); ++i) {
-        e = encodeStudentEntry(r.students[i], b + at.students + i * kStudentEntrySize);
+        e = encodeStudentEntry(r.students[i], b + at.students + i * kStudentEntrySize, substituted);
         if (!e.empty()) return e;
     }
     return w.error();
@@ -99,8 +99,8 @@ void decodeGradeEntry(const uint8_t* b, GradeEntry& out) {
     out.code = readRawField(b + 50, kGradeCodeWidth);
 }
 
-std::string encodeGradeEntry(const GradeEntry& g, uint8_t* b) {
-    FieldWriter w;
+std::string encodeGradeEntry(const GradeEntry& g, uint8_t* b, std::string* substituted) {
+    FieldWriter w(substituted);
     w.gbk(b, kGradeNameWidth, g.name, "年级名称");
     w.raw(b + 50, kGradeCodeWidth, g.code, "年级编码");
     return w.error();
@@ -113,8 +113,8 @@ void decodeStudentEntry(const uint8_t* b, StudentEntry& out) {
     out.classCode = readRawField(b + 52, kClassCodeWidth);
 }
 
-std::string encodeStudentEntry(const StudentEntry& s, uint8_t* b) {
-    FieldWriter w;
+std::string encodeStudentEntry(const StudentEntry& s, uint8_t* b, std::string* substituted) {
+    FieldWriter w(substituted);
     w.raw(b, kAdmissionWidth, s.admissionNumber, "准考证号");
     w.gbk(b + 21, kStudentNameWidth, s.name, "姓名");
     w.raw(b + 41, kGradeCodeWidth, s.gradeCode, "年级编码");
@@ -126,12 +126,12 @@ size_t studentFileSize(const Roster& roster) {
     return kStudentFileHeaderSize + kStudentEntrySize * roster.students.size();
 }
 
-std::string encodeStudentFile(const Roster& roster, std::vector<uint8_t>& bytes) {
+std::string encodeStudentFile(const Roster& roster, std::vector<uint8_t>& bytes, std::string* substituted) {
     if (roster.students.size() > size_t(kMaxStudents)) {
         return "学生最多只能有" + std::to_string(kMaxStudents) + "人。";
     }
     bytes.assign(studentFileSize(roster), 0);
-    return encodeHeader(kPacked, roster, bytes.data());
+    return encodeHeader(kPacked, roster, bytes.data(), substituted);
 }
 
 std::string decodeStudentFile(const uint8_t* bytes, size_t size, Roster& out) {
@@ -146,9 +146,9 @@ std::string decodeStudentFile(const uint8_t* bytes, size_t size, Roster& out) {
     return {};
 }
 
-std::string encodeRosterImage(const Roster& roster, uint8_t* bytes) {
+std::string encodeRosterImage(const Roster& roster, uint8_t* bytes, std::string* substituted) {
     std::memset(bytes, 0, kRosterImageSize);
-    return encodeHeader(kAligned, roster, bytes);
+    return encodeHeader(kAligned, roster, bytes, substituted);
 }
 
 std::string decodeRosterImage(const uint8_t* bytes, Roster& out) {

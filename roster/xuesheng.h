@@ -63,21 +63,22 @@ struct Roster {
 };
 
 // Record-level conversions. Encoders return "" or the message naming the first
-// text that does not fit (the bytes are then not to be used).
+// text that does not fit (the bytes are then not to be used); `substituted`
+// receives the first text saved with "?" (see FieldWriter).
 void decodeGradeEntry(const uint8_t* bytes, GradeEntry& out);
-std::string encodeGradeEntry(const GradeEntry& grade, uint8_t* bytes);
+std::string encodeGradeEntry(const GradeEntry& grade, uint8_t* bytes, std::string* substituted = nullptr);
 void decodeStudentEntry(const uint8_t* bytes, StudentEntry& out);
-std::string encodeStudentEntry(const StudentEntry& student, uint8_t* bytes);
+std::string encodeStudentEntry(const StudentEntry& student, uint8_t* bytes, std::string* substituted = nullptr);
 
 // Student file: 3158 + 56 * n bytes.
 size_t studentFileSize(const Roster& roster);
-std::string encodeStudentFile(const Roster& roster, std::vector<uint8_t>& bytes);
+std::string encodeStudentFile(const Roster& roster, std::vector<uint8_t>& bytes, std::string* substituted = nullptr);
 // Refuses (message, roster untouched) a short image or counts beyond capacity.
 std::string decodeStudentFile(const uint8_t* bytes, size_t size, Roster& out);
 
 // Aligned roster image: exactly kRosterImageSize bytes, padding and unused
 // rows zero.
-std::string encodeRosterImage(const Roster& roster, uint8_t* bytes);
+std::string encodeRosterImage(const Roster& roster, uint8_t* bytes, std::string* substituted = nullptr);
 std::string decodeRosterImage(const uint8_t* bytes, Roster& out);
 
 }  // namespace tarvel

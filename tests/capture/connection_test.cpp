@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
 
+#include <future>
+
+#include "base/affinity.h"
 #include "base/prompter.h"
 #include "capture/connection.h"
 #include "capture/frameloop.h"
@@ -236,6 +241,81 @@ TEST(DemoCamera, RecordedCameraFramesPlayUnchangedInTheirFormat) {
     EXPECT_EQ(frames[1], recorded[1]);
     EXPECT_EQ(frames[2], recorded[0]);
     std::filesystem::remove_all(folder);
+}
+
+
+TEST(VirtualCamera, BrightnessAndContrastChangeThePicturesItSends) {
+    auto pictures = std::make_unique<PictureList>();
+    auto gray = std::make_shared<Bitmap>(kFrameWidth, kFrameHeight, 3);
+    gray->fill(100, 100, 100);
+    pictures->add(gray);
+    VirtualCamera camera("picture", std::move(pictures), FrameFormat::Rgb24, 0);
+    std::vector<CameraControl> controls = camera.controls();
+    ASSERT_EQ(controls.size(), 2u);
+    EXPECT_EQ(controls[0].name, "亮度");
+    EXPECT_EQ(controls[0].defaultValue, 0);
+    EXPECT_EQ(controls[1].name, "对比度");
+    EXPECT_EQ(controls[1].defaultValue, 100);
+
+    uint8_t seen = 0;
+    camera.start([&](const uint8_t* d, size_t, int, int) { seen = d[0]; });
+    auto next = [&] {
+        camera.deliverNext();
+        return int(seen);
+    };
+    EXPECT_EQ(next(), 100);
+    EXPECT_EQ(camera.setControl(kBrightnessControl, 20), 0);
+    EXPECT_EQ(next(), 120);
+    EXPECT_EQ(camera.setControl(kContrastControl, 200), 0);
+    EXPECT_EQ(next(), (100 - 128) * 2 + 128 + 20);
+    EXPECT_EQ(camera.controls()[1].value, 200);
+    // Out of range or unknown: refused, nothing changes.
+    EXPECT_NE(camera.setControl(kBrightnessControl, 101), 0);
+    EXPECT_NE(camera.setControl(99, 1), 0);
+    EXPECT_EQ(next(), 92);
+    camera.setControl(kBrightnessControl, 0);
+    camera.setControl(kContrastControl, 100);
+    EXPECT_EQ(next(), 100);
+}
+
+TEST(VirtualCamera, RecordedFramesOfferNoControls) {
+    const auto folder = std::filesystem::temp_directory_path() / ("tarvel-raw-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream((folder / "00000.yuy2").string(), std::ios::binary) << std::string(16, '\x10');
+    VirtualCamera camera("recorded", std::make_unique<PictureFolder>(folder.string()), FrameFormat::Yuy2, 0);
+    EXPECT_TRUE(camera.controls().empty());
+    EXPECT_NE(camera.setControl(kBrightnessControl, 10), 0);
+    std::filesystem::remove_all(folder);
+}
+
+// The user-interface thread is bound to one processor; the camera's streaming
+// thread it starts must not stay there.
+TEST(VirtualCamera, StreamingThreadTakesTheProcessMaskBack) {
+    cpu_set_t whole;
+    pthread_getaffinity_np(pthread_self(), sizeof whole, &whole);
+    if (CPU_COUNT(&whole) < 2) GTEST_SKIP() << "one processor only";
+    auto masks = std::async(std::launch::async, [] {
+        EXPECT_TRUE(bindToFirstProcessor());
+        cpu_set_t ui;
+        pthread_getaffinity_np(pthread_self(), sizeof ui, &ui);
+        auto pictures = std::make_unique<PictureList>();
+        pictures->add(std::make_shared<Bitmap>(kFrameWidth, kFrameHeight, 3));
+        VirtualCamera camera("thread", std::move(pictures), FrameFormat::Rgb24, 50);
+        std::promise<int> streaming;
+        bool first = true;
+        camera.start([&](const uint8_t*, size_t, int, int) {
+            if (!first) return;
+            first = false;
+            cpu_set_t mine;
+            pthread_getaffinity_np(pthread_self(), sizeof mine, &mine);
+            streaming.set_value(CPU_COUNT(&mine));
+        });
+        const int streamingCount = streaming.get_future().get();
+        camera.stop();
+        return std::pair{CPU_COUNT(&ui), streamingCount};
+    }).get();
+    EXPECT_EQ(masks.first, 1);
+    EXPECT_EQ(masks.second, CPU_COUNT(&whole));
 }
 
 }  // namespace

@@ -431,6 +431,13 @@ TEST(FrameLoopTick, DrawsWhatEachPageShows) {
     EXPECT_EQ(rig.sink.drawn[1].command.kind, DrawCommand::Kind::StretchFrame);
     EXPECT_EQ(rig.sink.drawn[1].command.area, (Rect{50, 0, 800, 600}));
 
+    // The resize rule: an 800 x 480 view centres the unscaled frame; a view
+    // narrower than 4:3 fits the frame to its width, centred vertically.
+    rig.loop.setViewSize(800, 480);
+    EXPECT_EQ(rig.loop.viewRect(), (Rect{80, 0, 640, 480}));
+    rig.loop.setViewSize(400, 600);
+    EXPECT_EQ(rig.loop.viewRect(), (Rect{0, 150, 400, 300}));
+
     // Other pages: converted, not shown, not binarized.
     rig.loop.setPage(FrameLoop::Page::Other);
     rig.sink.drawn.clear();

@@ -7,7 +7,9 @@
 #include <fstream>
 
 #include "base/bytes.h"
+#include "base/gbk.h"
 #include "base/paths.h"
+#include "roster/recordtext.h"
 #include "tests/programfolder.h"
 #include "tests/samplecard/samplecard.h"
 
@@ -69,7 +71,7 @@ protected:
 
 TEST_F(GradingRunCommands, SaveWritesExamAndSubjectNamedFileAndTheMarkerOnce) {
     EXPECT_FALSE(savedMarkerExists());
-    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter));  // the folder did not exist yet
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));  // the folder did not exist yet
     EXPECT_FALSE(run.unsaved);
     EXPECT_TRUE(prompter.shown().empty());
     EXPECT_EQ(fileBytes(yj("期中数学.yj")).size(), 287775u + 2 * 2620);
@@ -79,18 +81,18 @@ TEST_F(GradingRunCommands, SaveWritesExamAndSubjectNamedFileAndTheMarkerOnce) {
     // Later saves leave the marker alone; the same exam and subject replace the file.
     std::ofstream(marker(), std::ios::binary | std::ios::app).put('x');
     run.records.pop_back();
-    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter));
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
     EXPECT_EQ(fileBytes(yj("期中数学.yj")).size(), 287775u + 2620);
     EXPECT_EQ(fileBytes(marker()).size(), 2u);
     EXPECT_EQ(folder.filesIn(installed::kRawFiles), 1u);
 
     run.settings.examName = "期中/补考";
-    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter));
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
     EXPECT_EQ(fileBytes(yj("期中_补考数学.yj")).size(), 287775u + 2620);
 }
 
 TEST_F(GradingRunCommands, AFailedSaveKeepsTheOldFileTheRunUnsavedAndNoMarker) {
-    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter));
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
     std::filesystem::remove(marker());
     const std::vector<uint8_t> old = fileBytes(yj("期中数学.yj"));
     run.records.push_back(run.records[1]);
@@ -102,7 +104,7 @@ TEST_F(GradingRunCommands, AFailedSaveKeepsTheOldFileTheRunUnsavedAndNoMarker) {
         run.unsaved = true;
         prompter.clear();
         DiskFullAfter disk(n);
-        ASSERT_FALSE(BtnSaveClick(run, ActivePage{}, prompter, &disk)) << n;
+        ASSERT_FALSE(BtnSaveClick(run, ActivePage{}, prompter, dialogs, &disk)) << n;
         ASSERT_TRUE(run.unsaved) << n;
         ASSERT_EQ(prompter.texts().size(), 1u) << n;
         ASSERT_NE(prompter.texts()[0].find("磁盘空间不足"), std::string::npos) << prompter.texts()[0];
@@ -112,7 +114,7 @@ TEST_F(GradingRunCommands, AFailedSaveKeepsTheOldFileTheRunUnsavedAndNoMarker) {
     EXPECT_FALSE(savedMarkerExists());
 
     DiskFullAfter enough(newSize);
-    EXPECT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, &enough));
+    EXPECT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs, &enough));
     EXPECT_EQ(fileBytes(yj("期中数学.yj")).size(), newSize);
     EXPECT_TRUE(savedMarkerExists());
 }
@@ -122,13 +124,13 @@ TEST_F(GradingRunCommands, NothingToSaveOrAnInvalidExamPageWritesNothing) {
     RosterPage noStudents;
     noStudents.admissionLengthText = "9";
     ActivePage students{ActivePage::Students, &noStudents, nullptr};
-    EXPECT_FALSE(BtnSaveClick(empty, students, prompter));
+    EXPECT_FALSE(BtnSaveClick(empty, students, prompter, dialogs));
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{"请先输入学生数据或打开学生信息文件！"});
 
     ExamPage exam = FillExamPage(run.settings, run.layout.current);
     exam.examName.clear();
     ActivePage examPage{ActivePage::Exam, nullptr, &exam};
-    EXPECT_FALSE(BtnSaveClick(run, examPage, prompter));
+    EXPECT_FALSE(BtnSaveClick(run, examPage, prompter, dialogs));
     EXPECT_EQ(prompter.texts().back(), "本次考试名称不能为空。");
     EXPECT_TRUE(run.unsaved);
     EXPECT_EQ(folder.filesIn(installed::kRawFiles), 0u);
@@ -136,7 +138,7 @@ TEST_F(GradingRunCommands, NothingToSaveOrAnInvalidExamPageWritesNothing) {
 }
 
 TEST_F(GradingRunCommands, OpenRestoresTheRunAndSavesItBackUnchanged) {
-    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter));
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
     const std::vector<uint8_t> saved = fileBytes(yj("期中数学.yj"));
 
     GradingRun opened;
@@ -157,12 +159,12 @@ TEST_F(GradingRunCommands, OpenRestoresTheRunAndSavesItBackUnchanged) {
     EXPECT_TRUE(opened.runStarted && opened.next1Enabled);
     EXPECT_FALSE(opened.unsaved);
 
-    ASSERT_TRUE(BtnSaveClick(opened, ActivePage{}, prompter));
+    ASSERT_TRUE(BtnSaveClick(opened, ActivePage{}, prompter, dialogs));
     EXPECT_EQ(fileBytes(yj("期中数学.yj")), saved);
 }
 
 TEST_F(GradingRunCommands, OpenAsksToSaveFirstAndRefusesDamagedFilesWithNothingChanged) {
-    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter));
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
     std::vector<uint8_t> good = fileBytes(yj("期中数学.yj"));
     std::string error;
     ASSERT_TRUE(saveFileAtomically(yj("短.yj"), std::vector<uint8_t>(good.begin(), good.end() - 1), error));
@@ -203,7 +205,7 @@ TEST_F(GradingRunCommands, NewRunSavesWhenAskedResetsAndChoosesTheCard) {
     Chooser chooser;
     chooser.answer = "DYtest.dat";
     prompter.answerNext(Answer::Yes);
-    ASSERT_TRUE(BtnNewYJClick(run, prompter, chooser));
+    ASSERT_TRUE(BtnNewYJClick(run, prompter, chooser, dialogs));
     EXPECT_EQ(prompter.texts().at(0), "是否要保存原来阅卷原始文件?");
     EXPECT_EQ(fileBytes(yj("期中数学.yj")).size(), 287775u + 2 * 2620);
     EXPECT_EQ(chooser.shownWith, "DYtest.dat");
@@ -217,7 +219,7 @@ TEST_F(GradingRunCommands, NewRunSavesWhenAskedResetsAndChoosesTheCard) {
     EXPECT_FALSE(run.runStarted || run.unsaved);
 
     chooser.answer = "";
-    ASSERT_TRUE(BtnNewYJClick(run, prompter, chooser));
+    ASSERT_TRUE(BtnNewYJClick(run, prompter, chooser, dialogs));
     EXPECT_FALSE(run.next1Enabled);
     EXPECT_EQ(run.layout.chosenCardName, "");
 }
@@ -227,7 +229,7 @@ TEST_F(GradingRunCommands, ASaveFirstThatFailsStopsNewAndOpen) {
     Chooser chooser;
     DiskFullAfter full(0);
     prompter.answerNext(Answer::Yes);
-    EXPECT_FALSE(BtnNewYJClick(run, prompter, chooser, &full));
+    EXPECT_FALSE(BtnNewYJClick(run, prompter, chooser, dialogs, &full));
     prompter.answerNext(Answer::Yes);
     EXPECT_FALSE(BtnOpenYJFile1Click(run, prompter, dialogs, &full));
     EXPECT_TRUE(dialogs.shown.empty());
@@ -235,6 +237,86 @@ TEST_F(GradingRunCommands, ASaveFirstThatFailsStopsNewAndOpen) {
     EXPECT_EQ(run.records, before.records);
     EXPECT_EQ(run.students.roster, before.students.roster);
     EXPECT_TRUE(run.unsaved);
+}
+
+TEST_F(GradingRunCommands, SavingOverAFileThatIsNotTheRunsOwnAsksFirst) {
+    // Another class of the same exam and subject was saved first.
+    GradingRun otherClass = run;
+    otherClass.records.pop_back();
+    ASSERT_TRUE(BtnSaveClick(otherClass, ActivePage{}, prompter, dialogs));
+    const std::vector<uint8_t> theirs = fileBytes(yj("期中数学.yj"));
+
+    // No, then the name dialog cancelled: nothing written, the run unsaved.
+    EXPECT_FALSE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, PromptKind::YesNo);
+    EXPECT_EQ(prompter.shown()[0].title, "Tarvel阅卷");
+    EXPECT_EQ(prompter.shown()[0].text, overwriteRawFileQuestion("期中数学.yj"));
+    EXPECT_NE(prompter.shown()[0].text.find("“期中数学.yj”"), std::string::npos);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "另存阅卷原始文件");
+    EXPECT_EQ(dialogs.shown[0].filter, "阅卷原始文件(*.yj)|*.yj");
+    EXPECT_EQ(dialogs.shown[0].initialFolder, yj(""));
+    EXPECT_TRUE(run.unsaved);
+    EXPECT_EQ(fileBytes(yj("期中数学.yj")), theirs);
+
+    // No, then another name: saved there; later saves go there without a question.
+    dialogs.pick(yj("期中数学二班.yj"));
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
+    EXPECT_EQ(fileBytes(yj("期中数学二班.yj")).size(), 287775u + 2 * 2620);
+    EXPECT_EQ(fileBytes(yj("期中数学.yj")), theirs);
+    prompter.clear();
+    run.records.push_back(run.records[1]);
+    run.records[2].admissionNumber = "202410102";
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(fileBytes(yj("期中数学二班.yj")).size(), 287775u + 3 * 2620);
+
+    // A run never saved, of another exam whose names map to the same file
+    // name; Yes replaces the file.
+    GradingRun sameName = otherClass;
+    sameName.filePath.clear();
+    sameName.settings.examName = "期中数";
+    sameName.settings.subjectName = "学";
+    prompter.answerNext(Answer::Yes);
+    ASSERT_TRUE(BtnSaveClick(sameName, ActivePage{}, prompter, dialogs));
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{overwriteRawFileQuestion("期中数学.yj")});
+    EXPECT_NE(fileBytes(yj("期中数学.yj")), theirs);
+}
+
+TEST_F(GradingRunCommands, ANameWithBytesThatAreNotGbkNeverStopsASave) {
+    // The student's name came from a foreign file: "王" and the byte 0xFF;
+    // the grading record copies it.
+    const uint8_t damaged[] = {0xCD, 0xF5, 0xFF, 0};
+    run.students.roster.students[0].name = readGbkField(damaged, sizeof damaged);
+    run.records[1].name = run.students.roster.students[0].name;
+    auto nameBytes = [&](size_t at) {
+        const std::vector<uint8_t> file = fileBytes(yj("期中数学.yj"));
+        return std::string(reinterpret_cast<const char*>(&file.at(at)));
+    };
+    const size_t inRoster = 3168 + 21, inRecord = 287775 + 2620 + 29;
+
+    // Saved, read again (the record changes), a student added: saved each time, the byte kept.
+    for (int change = 0; change < 3; ++change) {
+        if (change == 1) ++run.records[1].readCount;
+        if (change == 2) run.students.roster.students.push_back({"202410103", "胡昊然", "", ""});
+        ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs)) << change;
+        EXPECT_EQ(nameBytes(inRoster), "\xCD\xF5\xFF");
+        EXPECT_EQ(nameBytes(inRecord), "\xCD\xF5\xFF");
+        EXPECT_TRUE(prompter.shown().empty());
+    }
+
+    // A name edited so that the byte is lost: "?" and one notice for the run.
+    run.records[1].name = "王\xEF\xBF\xBD";
+    for (int save = 0; save < 2; ++save) {
+        ++run.records[1].readCount;
+        ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
+        EXPECT_EQ(nameBytes(inRecord), "\xCD\xF5?");
+        ASSERT_EQ(prompter.shown().size(), 1u);
+        EXPECT_EQ(prompter.shown()[0].kind, PromptKind::Notice);
+        EXPECT_EQ(prompter.shown()[0].text, substitutionNotice("姓名“王\xEF\xBF\xBD”"));
+    }
 }
 
 }  // namespace

@@ -245,5 +245,65 @@ TEST_F(StudentFiles, OpenCancelledOrRefusedChangesNothing) {
     EXPECT_FALSE(lastStudentFile());
 }
 
+TEST_F(StudentFiles, SavingTheSampleRosterAsksForANewNameAndLeavesTheSampleAsSupplied) {
+    std::string error;
+    ASSERT_TRUE(writeStudentFile(xs(installed::kSampleRoster), threeStudents(), error));
+    const std::vector<uint8_t> sample = fileBytes(xs(installed::kSampleRoster));
+    StudentFileState state;
+    loadLastRoster(state);  // no base.dat yet: the sample roster
+    ASSERT_TRUE(state.sampleHint);
+
+    RosterPage page = pageOf(state.roster);
+    page.studentRows = {{"202410104", "梁雨桐", "20241", "01"}};
+    EXPECT_FALSE(saveStudentFile(state, page, prompter, dialogs));  // the name dialog cancelled
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "另存学生信息文件");
+    EXPECT_EQ(fileBytes(xs(installed::kSampleRoster)), sample);
+
+    dialogs.pick(xs("一班.xs"));
+    ASSERT_TRUE(saveStudentFile(state, page, prompter, dialogs));
+    EXPECT_EQ(fileBytes(xs(installed::kSampleRoster)), sample);
+    EXPECT_EQ(fileBytes(xs("一班.xs")).size(), 3158u + 4 * 56);
+    EXPECT_EQ(state.currentPath, xs("一班.xs"));
+    EXPECT_EQ(lastStudentFile(), xs("一班.xs"));
+    EXPECT_FALSE(state.sampleHint);
+}
+
+TEST_F(StudentFiles, ANameWithBytesThatAreNotGbkIsSavedAsItWasReadOrWithAQuestionMarkOnce) {
+    // A foreign file: the second student's name is "张" and the byte 0xFF.
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(encodeStudentFile(threeStudents(), bytes), "");
+    const size_t name = 3158 + 56 + 21;
+    const std::vector<uint8_t> damaged = {0xD5, 0xC5, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::copy(damaged.begin(), damaged.end(), bytes.begin() + name);
+    std::string error;
+    ASSERT_TRUE(saveFileAtomically(xs("外校.xs"), bytes, error));
+    StudentFileState state;
+    dialogs.pick(xs("外校.xs"));
+    ASSERT_TRUE(openStudentFile(state, prompter, dialogs));
+
+    // The page shows the group and gets a fourth student.
+    RosterPage page = pageOf(state.roster);
+    page.studentRows = state.roster.students;
+    page.studentRows.push_back({"202410104", "梁雨桐", "20241", "01"});
+    ASSERT_TRUE(saveStudentFile(state, page, prompter, dialogs)) << prompter.texts().at(0);
+    std::vector<uint8_t> saved = fileBytes(xs("外校.xs"));
+    ASSERT_EQ(saved.size(), bytes.size() + 56);
+    EXPECT_TRUE(std::equal(damaged.begin(), damaged.end(), saved.begin() + name));
+    EXPECT_TRUE(prompter.shown().empty());
+
+    // Edited so that the byte is lost: saved as "?", told once.
+    page.studentRows[1].name = "张\xEF\xBF\xBD三";
+    for (int save = 0; save < 2; ++save) {
+        ASSERT_TRUE(saveStudentFile(state, page, prompter, dialogs));
+        saved = fileBytes(xs("外校.xs"));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&saved[name])), "\xD5\xC5?\xC8\xFD");
+        ASSERT_EQ(prompter.shown().size(), 1u);
+        EXPECT_EQ(prompter.shown()[0].kind, PromptKind::Notice);
+        EXPECT_NE(prompter.shown()[0].text.find("姓名“张\xEF\xBF\xBD三”"), std::string::npos);
+        EXPECT_NE(prompter.shown()[0].text.find("“?”"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace tarvel

@@ -1,0 +1,10 @@
+#pragma once
+// The program's entry: start-up, the windows, the message loop.
+//   tarvel                              the grading station
+//   tarvel --screenshots DIR            pictures of the real windows (help pages, README)
+//   tarvel --quit-after-first-paint     prints "painted" once the main window is on screen, then ends
+namespace tarvel::app {
+
+int runProgram(int argc, char** argv);
+
+}  // namespace tarvel::app

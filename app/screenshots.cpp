@@ -1,0 +1,119 @@
+#include "screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+
+#include "capture/virtualcamera.h"
+#include "dialogs/formcard.h"
+#include "dialogs/helpwindow.h"
+#include "dialogs/qualitydialog.h"
+#include "mainwindow.h"
+#include "pages/camerapage.h"
+
+namespace tarvel::app {
+namespace {
+
+inline constexpr const char* kDemoLayout = "DY标准85题自动AB卷.dat";
+
+struct DemoLayoutChooser : CardChooser {
+    std::string choose(const std::string&, const std::string&) override { return kDemoLayout; }
+};
+
+struct Silence : SoundPlayer {
+    void play(const std::string&) override {}
+};
+
+// Runs the event loop for `ms`: the windows lay themselves out and paint.
+void settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool save(QWidget& widget, const QString& folder, const char* name) {
+    const QString path = QDir(folder).filePath(name);
+    // 256 colours keep the pictures small enough to ship in the README.
+    const QImage picture =
+        widget.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | Qt::OrderedDither);
+    if (picture.save(path, "PNG", 0)) return true;
+    std::cerr << "tarvel: cannot write " << path.toStdString() << "\n";
+    return false;
+}
+
+}  // namespace
+
+int takeScreenshots(const QString& folder) {
+    if (!QDir().mkpath(folder)) {
+        std::cerr << "tarvel: cannot create " << folder.toStdString() << "\n";
+        return 1;
+    }
+    DecliningPrompter prompter(&std::cerr);
+    QtDesktop desktop;
+    struct : FileDialogs {
+        std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
+        std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    } noFiles;
+    DemoLayoutChooser layout;
+    SteadyClock clock;
+    Silence silence;
+    Services services{prompter,
+                      noFiles,
+                      layout,
+                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
+                      [] {
+                          CameraList cameras;
+                          if (auto demo = demoCamera()) cameras.push_back(std::move(demo));
+                          return cameras;
+                      },
+                      desktop,
+                      clock,
+                      silence,
+                      [] { return std::unique_ptr<Speaker>(); }};
+    MainWindow window(services);
+    window.show();
+    settle(200);
+
+    window.findChild<QPushButton*>("BtnNewYJ")->click();
+    settle(100);
+    bool ok = save(window, folder, "page1.png");
+
+    FormCard chooser(prompter, desktop);
+    chooser.prepare(kDemoLayout, kNewRunCaption);
+    chooser.resize(1100, 720);
+    chooser.show();
+    settle(200);
+    ok = save(chooser, folder, "chooser.png") && ok;
+    chooser.hide();
+
+    window.findChild<QPushButton*>("BtnNext1")->click();
+    window.findChild<QPushButton*>("BtnConn")->click();
+    if (!window.capture().connection().running()) {
+        std::cerr << "tarvel: the demo camera did not start (演示答题卡 missing?)\n";
+        return 1;
+    }
+    settle(1500);  // the demo camera's standard answer lies under it by now
+    ok = save(window, folder, "page2.png") && ok;
+
+    QualityDialog quality(*window.capture().connection().camera(), &window);
+    quality.show();
+    settle(200);
+    ok = save(quality, folder, "quality.png") && ok;
+    quality.hide();
+
+    window.showHelp(2);
+    settle(300);
+    if (HelpWindow* help = window.helpWindow(); help && help->isVisible()) {
+        ok = save(*help, folder, "help.png") && ok;
+    } else {
+        std::cerr << "tarvel: no help pages beside the program\n";
+        ok = false;
+    }
+    window.capture().stop();
+    return ok ? 0 : 1;
+}
+
+}  // namespace tarvel::app

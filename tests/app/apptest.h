@@ -1,0 +1,141 @@
+#pragma once
+// What the window tests share: a throw-away program folder, the services
+// answered by script (questions, file dialogs, the card chooser, the camera
+// list window, the desktop), virtual cameras that deliver frames only when
+// told, and a main window built over all of it.
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <deque>
+#include <memory>
+
+#include "base/savefile.h"
+#include "capture/virtualcamera.h"
+#include "context.h"
+#include "mainwindow.h"
+#include "tests/samplecard/samplecard.h"
+#include "tests/programfolder.h"
+
+namespace tarvel::app::test {
+
+using tarvel::testing::ProgramFolder;
+using tarvel::testing::ScriptedDialogs;
+
+struct ScriptedCards : CardChooser {
+    std::deque<std::string> answers;  // "" when empty: closed without choosing
+    std::vector<std::pair<std::string, std::string>> shown;  // current name, caption
+    std::string choose(const std::string& current, const std::string& caption) override {
+        shown.emplace_back(current, caption);
+        if (answers.empty()) return "";
+        std::string a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+struct RecordingDesktop : Desktop {
+    std::vector<std::string> opened;
+    bool works = true;
+    bool open(const std::string& path) override {
+        opened.push_back(path);
+        return works;
+    }
+};
+
+struct Silence : SoundPlayer {
+    void play(const std::string&) override {}
+};
+
+// A picture of a card-like scene: white, a black block at `blockX`.
+inline std::shared_ptr<Bitmap> scene(int blockX, uint8_t gray = 200) {
+    auto picture = std::make_shared<Bitmap>(kFrameWidth, kFrameHeight, 3);
+    picture->fill(gray, gray, gray);
+    for (int y = 100; y < 200; ++y)
+        for (int x = blockX; x < blockX + 100; ++x) picture->setPixel(x, y, 0, 0, 0);
+    return picture;
+}
+
+// The program's outside world for one test.
+class Rig {
+public:
+    explicit Rig(const std::string& name) : folder(name) {
+        writeLayout("DY测试卡.dat");
+        writeLayout("JD测试卡.dat");
+    }
+
+    void writeLayout(const std::string& file) {
+        const auto bytes = encodeTemplate(sample::sampleLayout());
+        std::string error;
+        saveFileAtomically(folder.path(std::string("模板文件/") + file), std::vector<uint8_t>(bytes.begin(), bytes.end()),
+                           error);
+    }
+
+    // Cameras the connect button finds: `names.size()` virtual cameras that
+    // deliver a frame when deliver() is called.
+    std::vector<std::string> cameraNames;
+    std::vector<VirtualCamera*> cameras;
+    FrameFormat format = FrameFormat::Yuy2;
+    std::deque<std::optional<int>> cameraChoices;      // the list window's answers
+    std::vector<std::vector<std::string>> cameraLists;  // what it was shown
+
+    void deliver() {
+        for (VirtualCamera* c : cameras) c->deliverNext();
+    }
+
+    ProgramFolder folder;
+    ScriptedPrompter prompter;
+    ScriptedDialogs files;
+    ScriptedCards cards;
+    RecordingDesktop desktop;
+    ManualClock clock;
+    Silence sounds;
+    Services services{prompter,
+                      files,
+                      cards,
+                      [this](const std::vector<std::string>& names, int) {
+                          cameraLists.push_back(names);
+                          std::optional<int> answer;
+                          if (!cameraChoices.empty()) {
+                              answer = cameraChoices.front();
+                              cameraChoices.pop_front();
+                          }
+                          return answer;
+                      },
+                      [this] {
+                          CameraList list;
+                          cameras.clear();
+                          for (const std::string& name : cameraNames) {
+                              auto pictures = std::make_unique<PictureList>();
+                              pictures->add(scene(100 + 50 * int(cameras.size())));
+                              auto camera = std::make_unique<VirtualCamera>(name, std::move(pictures), format, 0);
+                              cameras.push_back(camera.get());
+                              list.push_back(std::move(camera));
+                          }
+                          return list;
+                      },
+                      desktop,
+                      clock,
+                      sounds,
+                      [] { return std::unique_ptr<Speaker>(); }};
+};
+
+// A main window over a rig, shown offscreen.
+struct WindowRig : Rig {
+    explicit WindowRig(const std::string& name) : Rig(name), window(services) {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Shortcuts (F1, Ctrl+S) reach the active window only.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+    template <class T = QPushButton>
+    T* find(const char* name) {
+        T* found = window.findChild<T*>(name);
+        if (!found) qFatal("no control %s", name);
+        return found;
+    }
+    void click(const char* name) { QTest::mouseClick(find(name), Qt::LeftButton); }
+    MainWindow window;
+};
+
+}  // namespace tarvel::app::test
