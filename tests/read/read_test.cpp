@@ -69,15 +69,21 @@ std::string runProgram(const std::string& arguments, int& status) {
     return out;
 }
 
-TEST(ReadProgram, PrintsOneJsonLinePerPicture) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "tarvel-read-test";
-    fs::create_directories(folder);
-    std::mt19937 random(4);
-    synthetic::Card card = synthetic::randomCard(random, true);
+// A folder of its own with the card's layout in it as DYtest.dat.
+std::filesystem::path folderWithLayout(const std::string& name, const synthetic::Card& card) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(folder);
     const auto bytes = encodeTemplate(card.layout);
     std::ofstream((folder / "DYtest.dat").string(), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return folder;
+}
+
+TEST(ReadProgram, PrintsOneJsonLinePerPicture) {
+    namespace fs = std::filesystem;
+    std::mt19937 random(4);
+    synthetic::Card card = synthetic::randomCard(random, true);
+    const fs::path folder = folderWithLayout("tarvel-read-test", card);
     Bitmap frame = synthetic::blankFrame();
     synthetic::paint(frame, synthetic::cardRects(card));
     ASSERT_TRUE(writePngFile((folder / "card.png").string(), frame));
@@ -151,13 +157,9 @@ std::string scannedPdf(const std::vector<Bitmap>& pages) {
 
 TEST(ReadProgram, ReadsLargePicturesAndEveryPageOfAPdfFile) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("tarvel-read-pdf-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
     std::mt19937 random(8);
     synthetic::Card card = synthetic::randomCard(random, false);
-    const auto bytes = encodeTemplate(card.layout);
-    std::ofstream((folder / "DYtest.dat").string(), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const fs::path folder = folderWithLayout("tarvel-read-pdf-" + std::to_string(::getpid()), card);
     // The camera frame three times as large: each pixel a 3 x 3 block.
     Bitmap frame = synthetic::blankFrame();
     synthetic::paint(frame, synthetic::cardRects(card));

@@ -144,7 +144,7 @@ public:
         return "";
     }
 
-private:
+    // Picture i of the set; `phones` counts the phone photos made so far.
     Shot makeShot(int i, int& phones, Rng& rng) {
         Shot s;
         s.design = &designs_[size_t(i) % designs_.size()];
@@ -298,6 +298,7 @@ private:
         return picture;
     }
 
+private:
     bool save(const Shot& s, const QImage& picture, const std::string& path) const {
         const QString file = QString::fromStdString(path);
         if (s.kind == Kind::Scan) return picture.save(file, "PNG", 80);  // light compression: quick to write
@@ -354,6 +355,15 @@ QByteArray withOrientation(const QByteArray& jpeg, int orientation, bool bigEndi
     segment += QByteArray("Exif\0\0", 6);
     segment += tiff;
     return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+QImage examplePhoto(const CardDesign& design, uint64_t start) {
+    const std::vector<CardDesign> one{design};
+    PhotoWriter writer(CorpusOptions{}, one);
+    Rng rng(start);
+    int phones = 0;
+    const Shot shot = writer.makeShot(1, phones, rng);  // a student's card, upright in a landscape photo
+    return writer.shoot(shot, rng.next());
 }
 
 std::string writePhotoSet(const CorpusOptions& options, const std::vector<CardDesign>& designs,

@@ -4,6 +4,7 @@
 // the EXIF orientation the phone wrote) and scanned A4 pages (150-300 dpi,
 // PNG files and PDF pages) - with the truth of what the read must find.
 #include <QByteArray>
+#include <QImage>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ inline constexpr int kPhoneHeight = 3000;
 // "pdf", and "orientation", the EXIF value written). Returns "" or a message.
 std::string writePhotoSet(const CorpusOptions& options, const std::vector<CardDesign>& designs,
                           const std::function<void(const std::string&)>& progress);
+
+// A phone photo of a filled card as the set has them, upright as the phone
+// shows it (for the README).
+QImage examplePhoto(const CardDesign& design, uint64_t start);
 
 // The bytes of a JPEG file with an EXIF block holding only the orientation
 // tag put in after the start marker, in little- or big-endian TIFF order
