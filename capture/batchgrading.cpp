@@ -148,9 +148,13 @@ BatchOutcome BatchGrading::grade(const Item& item, Answer answer, bool anyClass)
     o.page = item.page;
     o.anyClass = anyClass;
     prompter_.reset(answer);
-    PictureFile file;
+    if (filePath_ != item.path) {
+        filePath_.clear();
+        if (!file_.open(item.path, o.hint)) return o;
+        filePath_ = item.path;
+    }
     StillPicture picture;
-    if (!file.open(item.path, o.hint) || !file.picture(item.page, picture, o.hint)) return o;
+    if (!file_.picture(item.page, picture, o.hint)) return o;
 
     const GradingFilter chosen = run_.filter;
     if (anyClass) run_.filter.classCode = kAllClassesFilter;

@@ -126,6 +126,8 @@ private:
 
     GradingRun& run_;
     std::vector<Item> items_;
+    PictureFile file_;  // the file of the picture graded last: a PDF is read once for all its pages
+    std::string filePath_;
     std::vector<BatchOutcome> outcomes_;
     Collector prompter_;
     GradingCardReader reader_;

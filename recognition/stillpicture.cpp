@@ -1,5 +1,6 @@
 #include "recognition/stillpicture.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -62,9 +63,15 @@ std::string unreadablePictureMessage(const std::string& name) { return "不是�
 bool PictureFile::open(const std::string& path, std::string& message) {
     *this = PictureFile{};
     path_ = path;
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    if (error || !file) {
         message = "无法打开图像文件：" + path;
+        return false;
+    }
+    if (size > kMaxPictureFileBytes) {
+        message = "图像文件过大：" + path;
         return false;
     }
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -49,11 +49,16 @@ private:
     Bitmap stored_;  // a JPEG as decoded, before it is set upright
 };
 
+// Files above this size are refused unread: a scanner's PDF of a whole class
+// stays well below it.
+inline constexpr uintmax_t kMaxPictureFileBytes = uintmax_t(256) << 20;
+
 // The pictures of one file: the picture itself, or each page of a PDF file.
 class PictureFile {
 public:
-    // False with a message for the user when the file cannot be read or is
-    // neither a picture (JPEG, PNG, BMP) nor a PDF file with pages.
+    // False with a message for the user when the file cannot be read, is
+    // too large, or is neither a picture (JPEG, PNG, BMP) nor a PDF file with
+    // pages.
     bool open(const std::string& path, std::string& message);
     int count() const { return pdf_.pages() > 0 ? pdf_.pages() : 1; }
     // How the picture is named to the user: the path, with "#" and the page

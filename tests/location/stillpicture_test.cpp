@@ -5,6 +5,8 @@
 // the location tests, magnified and placed in larger pictures.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "capture/frameencode.h"
@@ -164,6 +166,21 @@ TEST(StillPicture, PhotosStandUprightAndDecodeNoFinerThanAsked) {
     StillPicture picture;
     ASSERT_TRUE(picture.open(damaged));
     EXPECT_EQ(picture.pixels(1), nullptr);
+}
+
+TEST(PictureFile, RefusesFilesItCannotOrMustNotRead) {
+    const std::string folder = ::testing::TempDir();
+    std::string message;
+    PictureFile file;
+    EXPECT_FALSE(file.open(folder + "/no-such-picture.jpg", message));
+    EXPECT_EQ(message, "无法打开图像文件：" + folder + "/no-such-picture.jpg");
+    // Far larger than any scanner's PDF: refused unread (the file is sparse).
+    const std::string huge = folder + "/huge.pdf";
+    { std::ofstream(huge) << "%PDF-1.4"; }
+    std::filesystem::resize_file(huge, kMaxPictureFileBytes + 1);
+    EXPECT_FALSE(file.open(huge, message));
+    EXPECT_EQ(message, "图像文件过大：" + huge);
+    std::filesystem::remove(huge);
 }
 
 struct Read {
