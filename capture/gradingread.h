@@ -38,6 +38,13 @@ public:
         return [this](ImageSet& images, std::string& prompt, std::string& memo) { return read(images, prompt, memo); };
     }
 
+    // The grading page's one click on a roster suggestion: stores a card the
+    // last read refused as unknown (Judgement::unknownCard) for roster student
+    // `student` (StoreCardForStudent), with the same bookkeeping as a read:
+    // hint and prompt, the run unsaved when accepted, onJudged. True when the
+    // card was stored; the caller announces it as it announces a read.
+    bool storeForStudent(const UnknownCard& card, int student, std::string& promptText, std::string& memo);
+
     // Called after every judgement (accepted or not): the main window refills
     // the grid, makes the card's row current, sets the caption and shows the
     // save button.
@@ -48,6 +55,8 @@ public:
 private:
     // The judgement of a located card, as location's afterLocated.
     AfterLocated judge(ImageSet& images, std::string& promptText, std::string& memo);
+    JudgeContext context() const;
+    bool finish(const Judgement& judgement, std::string& promptText, std::string& memo);
 
     GradingRun& run_;
     Prompter& prompter_;
