@@ -135,10 +135,31 @@ bool BatchGrading::choose(size_t index, bool store) {
         o.answered = true;
         return true;
     }
-    const bool replace = o.question == BatchQuestion::RepeatDiffers;
+    const Answer answer = o.question == BatchQuestion::RepeatDiffers ? Answer::Ok : Answer::Cancel;
     const bool anyClass = o.anyClass || o.question == BatchQuestion::OtherClass;
-    o = grade({o.path, o.page, o.picture}, replace ? Answer::Ok : Answer::Cancel, anyClass);
+    if (o.assignedStudent >= 0) {
+        assign(o, o.assignedStudent, answer, anyClass);
+    } else {
+        o = grade({o.path, o.page, o.picture}, answer, anyClass);
+    }
     return true;
+}
+
+bool BatchGrading::storeForStudent(size_t index, int student) {
+    if (index >= outcomes_.size() || !outcomes_[index].unknownCard) return false;
+    if (student < 0 || size_t(student) >= run_.students.roster.students.size()) return false;
+    BatchOutcome& o = outcomes_[index];
+    assign(o, student, Answer::Cancel, false);
+    return o.stored();
+}
+
+void BatchGrading::assign(BatchOutcome& o, int student, Answer answer, bool anyClass) {
+    const UnknownCard card = *o.unknownCard;
+    judgeInto(o, answer, anyClass, [&](std::string& prompt, std::string& memo) -> std::optional<ReadResult> {
+        return reader_.storeForStudent(card, student, prompt, memo) ? ReadResult::Ok : ReadResult::Refused;
+    });
+    o.assignedStudent = student;
+    o.unknownCard = o.stored() ? std::nullopt : std::optional<UnknownCard>(card);
 }
 
 BatchOutcome BatchGrading::grade(const Item& item, Answer answer, bool anyClass) {
@@ -146,8 +167,6 @@ BatchOutcome BatchGrading::grade(const Item& item, Answer answer, bool anyClass)
     o.picture = item.name;
     o.path = item.path;
     o.page = item.page;
-    o.anyClass = anyClass;
-    prompter_.reset(answer);
     if (filePath_ != item.path) {
         filePath_.clear();
         if (!file_.open(item.path, o.hint)) return o;
@@ -155,21 +174,33 @@ BatchOutcome BatchGrading::grade(const Item& item, Answer answer, bool anyClass)
     }
     StillPicture picture;
     if (!file_.picture(item.page, picture, o.hint)) return o;
+    judgeInto(o, answer, anyClass, [&](std::string& prompt, std::string& memo) {
+        return reader_.readPicture(picture, images_, prompt, memo, &o.view);
+    });
+    if (!o.code) o.hint = unreadablePictureMessage(item.name);
+    return o;
+}
 
+void BatchGrading::judgeInto(BatchOutcome& o, Answer answer, bool anyClass,
+                             const std::function<std::optional<ReadResult>(std::string&, std::string&)>& judge) {
+    prompter_.reset(answer);
+    judged_.reset();
     const GradingFilter chosen = run_.filter;
     if (anyClass) run_.filter.classCode = kAllClassesFilter;
-    judged_.reset();
     std::string prompt, memo;
-    o.code = reader_.readPicture(picture, images_, prompt, memo, &o.view);
+    o.code = judge(prompt, memo);
     run_.filter = chosen;
-    if (!o.code) {
-        o.hint = unreadablePictureMessage(item.name);
-        return o;
-    }
+    o.anyClass = anyClass;
+    o.record = -1;
+    o.question = BatchQuestion::None;
+    o.questionText.clear();
+    o.answered = false;
+    if (!o.code) return;
     setReadingTexts(*o.code, prompt, memo);
     o.prompt = prompt;
     o.hint = memo;
     o.messages = prompter_.messages;
+    if (judged_) o.unknownCard = judged_->unknownCard;
     if (*o.code == ReadResult::Ok && judged_ && judged_->currentRecord >= 0) {
         const GradingRecord& r = run_.records[size_t(judged_->currentRecord)];
         o.record = judged_->currentRecord;
@@ -183,7 +214,6 @@ BatchOutcome BatchGrading::grade(const Item& item, Answer answer, bool anyClass)
         o.question = BatchQuestion::OtherClass;
         o.questionText = memo + "\r\n" + kOtherClassQuestion;
     }
-    return o;
 }
 
 }  // namespace tarvel

@@ -54,6 +54,11 @@ struct BatchOutcome {
     std::string questionText;  // the message box's text
     bool answered = false;     // the teacher left the card out (a choice to store replaces the outcome)
     bool anyClass = false;     // read as under "所有班级", the teacher having chosen so
+    // A card refused because its number is not on the roster while students
+    // of the group are one slip away from it (suggestions in the hint): it
+    // can be stored for one of them (BatchGrading::storeForStudent).
+    std::optional<UnknownCard> unknownCard;
+    int assignedStudent = -1;  // the roster student the teacher gave the card to
 
     bool stored() const { return record >= 0; }
     bool awaitsChoice() const { return question != BatchQuestion::None && !answered; }
@@ -100,6 +105,14 @@ public:
     // outcome awaits no choice.
     bool choose(size_t index, bool store);
 
+    // The grading page's click on a roster suggestion, for outcome `index`'s
+    // unknown card: stores it for roster student `student`
+    // (StoreCardForStudent). A question that store raises (a repeated read
+    // that differs much, a student of another class) becomes the outcome's
+    // question, answered by choose as above. False when the outcome holds no
+    // unknown card or the card was not stored.
+    bool storeForStudent(size_t index, int student);
+
 private:
     struct Item {
         std::string path;
@@ -122,7 +135,14 @@ private:
         Answer answer = Answer::Cancel;
     };
 
-    BatchOutcome grade(const Item& item, Answer answer, bool allClasses);
+    BatchOutcome grade(const Item& item, Answer answer, bool anyClass);
+    // The student's card given again, with the teacher's answers.
+    void assign(BatchOutcome& o, int student, Answer answer, bool anyClass);
+    // Runs one judgement (`judge` reads or assigns the card) with the
+    // question answered by `answer` and, for anyClass, the page's class set
+    // to all classes for its time; fills the outcome from what it did.
+    void judgeInto(BatchOutcome& o, Answer answer, bool anyClass,
+                   const std::function<std::optional<ReadResult>(std::string&, std::string&)>& judge);
 
     GradingRun& run_;
     std::vector<Item> items_;

@@ -140,6 +140,27 @@ TEST_F(BatchGradingTest, AStudentOfAnotherClassIsStoredWhenTheTeacherSaysSo) {
     EXPECT_EQ(run.filter.classCode, "01") << "the page's class stays chosen";
 }
 
+TEST_F(BatchGradingTest, AnUnknownNumberIsStoredForTheSuggestedStudent) {
+    card("a.png", "        ");
+    card("b.png", "20240110");  // 张三's 20240101 with two columns swapped
+    BatchGrading batch(run, picturesInFolder(folder.string()));
+    batch.gradeNext();
+    const BatchOutcome& unknown = batch.gradeNext();
+    EXPECT_EQ(unknown.prompt, "学生名单中没有此学生");
+    ASSERT_TRUE(unknown.unknownCard);
+    ASSERT_EQ(unknown.unknownCard->suggestions.size(), 1u);
+    EXPECT_EQ(unknown.unknownCard->suggestions[0].name, "张三");
+    EXPECT_FALSE(batch.storeForStudent(0, 0)) << "the standard answer is no unknown card";
+    ASSERT_TRUE(batch.storeForStudent(1, unknown.unknownCard->suggestions[0].student));
+    const BatchOutcome& stored = batch.outcomes()[1];
+    EXPECT_EQ(stored.name, "张三");
+    EXPECT_FALSE(stored.unknownCard);
+    EXPECT_EQ(stored.hint.rfind("答题卡上的准考证号：20240110，已手动指定为：20240101 张三", 0), 0u);
+    ASSERT_EQ(run.records.size(), 2u);
+    EXPECT_TRUE(run.records[1].handAssigned);
+    EXPECT_EQ(run.records[1].total, 85.0f);
+}
+
 TEST_F(BatchGradingTest, StopsBetweenPicturesAndGoesOnWhereItStopped) {
     card("1.png", "        ");
     card("2.png", "20240101");
