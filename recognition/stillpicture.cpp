@@ -1,9 +1,6 @@
 #include "recognition/stillpicture.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
+#include "base/savefile.h"
 #include "recognition/exif.h"
 #include "recognition/imagefile.h"
 
@@ -63,18 +60,12 @@ std::string unreadablePictureMessage(const std::string& name) { return "不是�
 bool PictureFile::open(const std::string& path, std::string& message) {
     *this = PictureFile{};
     path_ = path;
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    std::ifstream file(path, std::ios::binary);
-    if (error || !file) {
-        message = "无法打开图像文件：" + path;
-        return false;
+    std::vector<uint8_t> bytes;
+    switch (readWholeFile(path, bytes, kMaxPictureFileBytes)) {
+        case FileRead::Ok: break;
+        case FileRead::Unreadable: message = "无法打开图像文件：" + path; return false;
+        case FileRead::TooLarge: message = "图像文件过大：" + path; return false;
     }
-    if (size > kMaxPictureFileBytes) {
-        message = "图像文件过大：" + path;
-        return false;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (!PdfPages::looksLikePdf(bytes)) {
         bytes_ = std::move(bytes);
         return true;

@@ -4,6 +4,7 @@
 // read needs: a twelve-megapixel JPEG is reduced by the decoder itself
 // (libjpeg's scaled inverse DCT at 1/8, 1/4 or 1/2), which is what lets a
 // folder of phone photos be graded in moments.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,7 +52,7 @@ private:
 
 // Files above this size are refused unread: a scanner's PDF of a whole class
 // stays well below it.
-inline constexpr uintmax_t kMaxPictureFileBytes = uintmax_t(256) << 20;
+inline constexpr size_t kMaxPictureFileBytes = size_t(256) << 20;
 
 // The pictures of one file: the picture itself, or each page of a PDF file.
 class PictureFile {
