@@ -98,8 +98,16 @@ public:
     void setRescorePending(bool pending) { rescorePending_ = pending; }
 
     void Timer1Timer();
+    // One card read with its messages and sounds. Ignored while the previous
+    // read is still being spoken; without a picture to read, the user is
+    // asked to connect the camera.
     void BtnAnswerCardClick();
     void BtnAutoAnswerCardClick();
+    // The announcer has spoken the last read on its speech thread: the timer
+    // runs again, and the watch counts the stillness from now, as it does
+    // after a read spoken on this thread.
+    void speechEnded();
+    bool speaking() const { return speaking_; }
 
     bool autoGrading() const { return autoGrading_; }
     bool cardGraded() const { return cardGraded_; }
@@ -136,6 +144,7 @@ private:
     Rect viewRect_;
     Rect viewArea_;
 
+    bool speaking_ = false;
     bool autoGrading_ = false;
     bool cardGraded_ = false;
     uint32_t stableSince_ = 0;

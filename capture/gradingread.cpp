@@ -5,6 +5,12 @@
 
 namespace tarvel {
 
+GradingChoice GradingCardReader::choice() const {
+    const Roster& roster = run_.students.roster;
+    const GroupChoice chosen = choiceFromFilter(roster, run_.filter);
+    return GradingChoice{roster.gradesEnabled, chosen.gradeChosen, roster.classesEnabled, chosen.classIndex >= 0};
+}
+
 ReadResult GradingCardReader::read(ImageSet& images, std::string& promptText, std::string& memo) {
     const CardTemplate& layout = run_.layout.current;
     const CardFamily family = run_.layout.family();

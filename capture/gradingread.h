@@ -31,6 +31,10 @@ public:
         return [this](ImageSet& images, std::string& prompt, std::string& memo) { return read(images, prompt, memo); };
     }
 
+    // The grade and class boxes of the grading page, as the run's filter
+    // sets them: the checks before a read.
+    GradingChoice choice() const;
+
     // Called after every judgement (accepted or not): the main window refills
     // the grid, makes the card's row current, sets the caption and shows the
     // save button.
