@@ -96,6 +96,7 @@ public:
     void setViewSize(int width, int height);
     // The standard answer was edited and not yet rescored.
     void setRescorePending(bool pending) { rescorePending_ = pending; }
+    bool rescorePending() const { return rescorePending_; }
 
     void Timer1Timer();
     // One card read with its messages and sounds. Ignored while the previous

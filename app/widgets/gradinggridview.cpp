@@ -55,7 +55,10 @@ public:
             o.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
         }
         // Without the focus every cell is drawn on white: the selection does not show.
-        if (!view_.gridFocused()) o.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        if (!view_.gridFocused() && index.column() != 0) {
+            o.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+            o.backgroundBrush = o.palette.base();
+        }
         if (view_.gridModel().markedAsDifferent(index)) {
             o.palette.setColor(QPalette::Text, Qt::red);
             o.palette.setColor(QPalette::HighlightedText, Qt::red);
@@ -117,6 +120,7 @@ GradingGridView::GradingGridView(GradingGridModel& model, QWidget* parent) : QTa
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(kRowHeight);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setMinimumSectionSize(16);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setFixedHeight(kRowHeight + 2);

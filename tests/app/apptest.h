@@ -42,8 +42,10 @@ struct RecordingDesktop : Desktop {
     }
 };
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
+// Plays nothing; remembers the wave files (names without folder).
+struct RecordingSounds : SoundPlayer {
+    std::vector<std::string> played;
+    void play(const std::string& path) override { played.push_back(path.substr(path.rfind('/') + 1)); }
 };
 
 // A picture of a card-like scene: white, a black block at `blockX`.
@@ -77,6 +79,10 @@ public:
     FrameFormat format = FrameFormat::Yuy2;
     std::deque<std::optional<int>> cameraChoices;      // the list window's answers
     std::vector<std::vector<std::string>> cameraLists;  // what it was shown
+    // What the cameras play instead of the block scenes, when set.
+    std::function<std::unique_ptr<FrameSequence>()> frames;
+    // The voice "语音提示" makes; none when unset.
+    std::function<std::unique_ptr<Speaker>()> voice;
 
     void deliver() {
         for (VirtualCamera* c : cameras) c->deliverNext();
@@ -88,7 +94,7 @@ public:
     ScriptedCards cards;
     RecordingDesktop desktop;
     ManualClock clock;
-    Silence sounds;
+    RecordingSounds sounds;
     Services services{prompter,
                       files,
                       cards,
@@ -105,8 +111,14 @@ public:
                           CameraList list;
                           cameras.clear();
                           for (const std::string& name : cameraNames) {
-                              auto pictures = std::make_unique<PictureList>();
-                              pictures->add(scene(100 + 50 * int(cameras.size())));
+                              std::unique_ptr<FrameSequence> pictures;
+                              if (frames) {
+                                  pictures = frames();
+                              } else {
+                                  auto still = std::make_unique<PictureList>();
+                                  still->add(scene(100 + 50 * int(cameras.size())));
+                                  pictures = std::move(still);
+                              }
                               auto camera = std::make_unique<VirtualCamera>(name, std::move(pictures), format, 0);
                               cameras.push_back(camera.get());
                               list.push_back(std::move(camera));
@@ -116,7 +128,7 @@ public:
                       desktop,
                       clock,
                       sounds,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      [this] { return voice ? voice() : std::unique_ptr<Speaker>(); }};
 };
 
 // A main window over a rig, shown offscreen.
