@@ -5,8 +5,10 @@
 // told, and a main window built over all of it.
 #include <QApplication>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "base/savefile.h"
@@ -42,10 +44,15 @@ struct RecordingDesktop : Desktop {
     }
 };
 
-// Plays nothing; remembers the wave files (names without folder).
+// Plays nothing; remembers the wave files (names without folder) and tells
+// `onPlay`, when set, what the window shows at that moment.
 struct RecordingSounds : SoundPlayer {
     std::vector<std::string> played;
-    void play(const std::string& path) override { played.push_back(path.substr(path.rfind('/') + 1)); }
+    std::function<void(const std::string&)> onPlay;
+    void play(const std::string& path) override {
+        played.push_back(path.substr(path.rfind('/') + 1));
+        if (onPlay) onPlay(played.back());
+    }
 };
 
 // A picture of a card-like scene: white, a black block at `blockX`.
@@ -147,6 +154,14 @@ struct WindowRig : Rig {
         return found;
     }
     void click(const char* name) { QTest::mouseClick(find(name), Qt::LeftButton); }
+    // Page 5 entered as "下一步 >" on page 4 enters it, with the run as the
+    // test has set it (whatever pages 3 and 4 would check).
+    void enterGradingPage() {
+        find<QTabWidget>("PageControl1")->setCurrentIndex(4);
+        window.capture().setPage(FrameLoop::Page::Grading);
+        window.page(5)->prepare();
+        QCoreApplication::processEvents();
+    }
     MainWindow window;
 };
 

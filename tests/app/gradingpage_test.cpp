@@ -116,17 +116,14 @@ struct GradingRig : WindowRig {
     GradingGridModel& model() { return page()->gridModel(); }
     GradingRun& run() { return window.run(); }
 
-    // The run as pages 3 and 4 leave it, then page 5 entered as "下一步 >" does.
+    // The run as pages 3 and 4 leave it, then page 5 entered.
     void enter(const Roster& roster, const GradingFilter& filter, GradingRecords records) {
         run().students.roster = roster;
         run().settings = tenAndTwo();
         run().filter = filter;
         run().records = std::move(records);
         run().unsaved = false;
-        find<QTabWidget>("PageControl1")->setCurrentIndex(4);
-        capture().setPage(FrameLoop::Page::Grading);
-        page()->prepare();
-        QCoreApplication::processEvents();
+        enterGradingPage();
     }
     // The standard answer and students 1, 4 (grade 初一) and 2 (初二).
     void enterWithStudents(const GradingFilter& filter = {"11111", "ALL"}) {
