@@ -17,15 +17,27 @@ ReadResult GradingCardReader::read(ImageSet& images, std::string& promptText, st
     return LocateOnce(images, layout, family, result_, locator_, [&] {
         MarkReader reader(layout, family, result_, images.normalized, images.rotation, prompter_);
         MarkReaderMarks marks(reader);
-        const Roster& roster = run_.students.roster;
-        const JudgeContext context{roster, run_.settings, choiceFromFilter(roster, run_.filter), prompter_};
-        const Judgement judgement = JudgeCard(marks, context, run_.records, run_.lastAdmissionNumber);
-        memo = judgement.hint;
-        if (judgement.prompt) promptText = *judgement.prompt;
-        if (judgement.accepted) run_.unsaved = true;
-        if (onJudged) onJudged(judgement);
-        return judgement.accepted;
+        return finish(JudgeCard(marks, context(), run_.records, run_.lastAdmissionNumber), promptText, memo);
     });
+}
+
+bool GradingCardReader::storeForStudent(const UnknownCard& card, int student, std::string& promptText,
+                                        std::string& memo) {
+    return finish(StoreCardForStudent(card, student, context(), run_.records, run_.lastAdmissionNumber), promptText,
+                  memo);
+}
+
+JudgeContext GradingCardReader::context() const {
+    const Roster& roster = run_.students.roster;
+    return {roster, run_.settings, choiceFromFilter(roster, run_.filter), prompter_};
+}
+
+bool GradingCardReader::finish(const Judgement& judgement, std::string& promptText, std::string& memo) {
+    memo = judgement.hint;
+    if (judgement.prompt) promptText = *judgement.prompt;
+    if (judgement.accepted) run_.unsaved = true;
+    if (onJudged) onJudged(judgement);
+    return judgement.accepted;
 }
 
 }  // namespace tarvel

@@ -35,6 +35,13 @@ public:
     // sets them: the checks before a read.
     GradingChoice choice() const;
 
+    // The grading page's one click on a roster suggestion: stores a card the
+    // last read refused as unknown (Judgement::unknownCard) for roster student
+    // `student` (StoreCardForStudent), with the same bookkeeping as a read:
+    // hint and prompt, the run unsaved when accepted, onJudged. True when the
+    // card was stored; the caller announces it as it announces a read.
+    bool storeForStudent(const UnknownCard& card, int student, std::string& promptText, std::string& memo);
+
     // Called after every judgement (accepted or not): the main window refills
     // the grid, makes the card's row current, sets the caption and shows the
     // save button.
@@ -43,6 +50,9 @@ public:
     const LocationResult& location() const { return result_; }
 
 private:
+    JudgeContext context() const;
+    bool finish(const Judgement& judgement, std::string& promptText, std::string& memo);
+
     GradingRun& run_;
     Prompter& prompter_;
     CardLocator locator_;  // reused: its masks and tracer keep their memory between reads

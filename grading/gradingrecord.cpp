@@ -19,7 +19,7 @@ bool GradingRecord::operator==(const GradingRecord& o) const {
            name == o.name && gradeCode == o.gradeCode && gradeName == o.gradeName && classCode == o.classCode &&
            total == o.total && subjectiveScore == o.subjectiveScore && objectiveScore == o.objectiveScore &&
            sectionScores == o.sectionScores && extraCount == o.extraCount && missingCount == o.missingCount &&
-           wrongCount == o.wrongCount && answers == o.answers;
+           wrongCount == o.wrongCount && answers == o.answers && handAssigned == o.handAssigned;
 }
 
 void decodeAnswerSlot(const uint8_t* b, AnswerSlot& out) {
@@ -46,6 +46,7 @@ void decodeGradingRecord(const uint8_t* b, GradingRecord& out) {
     out.gradeCode = readRawField(b + 49, 11);
     out.gradeName = readGbkField(b + 60, 50);
     out.classCode = readRawField(b + 110, 4);
+    out.handAssigned = b[kHandAssignedAt] == 1;
     out.total = readF32(b + 116);
     out.subjectiveScore = readF32(b + 120);
     out.objectiveScore = readF32(b + 124);
@@ -66,6 +67,7 @@ std::string encodeGradingRecord(const GradingRecord& r, uint8_t* b, std::string*
     w.raw(b + 49, 11, r.gradeCode, "年级编码");
     w.gbk(b + 60, 50, r.gradeName, "年级名称");
     w.raw(b + 110, 4, r.classCode, "班级编码");
+    b[kHandAssignedAt] = r.handAssigned ? 1 : 0;
     writeF32(b + 116, r.total);
     writeF32(b + 120, r.subjectiveScore);
     writeF32(b + 124, r.objectiveScore);

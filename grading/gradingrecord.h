@@ -18,6 +18,11 @@ inline constexpr int kMaxSectionScores = 20;
 inline constexpr size_t kGradingRecordSize = 2620;
 inline constexpr size_t kAnswerSlotSize = 12;
 inline constexpr size_t kAnswerWidth = 5;
+// The first byte of the two-byte gap after the class code (the alignment
+// padding before the total): 1 when the card was stored for a student chosen
+// by hand. No field covers the gap, so no reader of the file takes its
+// meaning from it, and the files of cards read by machine keep it zero.
+inline constexpr size_t kHandAssignedAt = 114;
 
 // The answer of one question: option letters "A" to "D" in ascending order,
 // empty when unmarked. Holds up to the five bytes of its field.
@@ -71,6 +76,9 @@ struct GradingRecord {
     int32_t missingCount = 0;
     int32_t wrongCount = 0;
     std::array<AnswerSlot, kMaxExamQuestions> answers{};  // slot q - 1 is question q
+    // Stored for a student the teacher chose because the admission number on
+    // the card is not on the roster; a later read of the card clears it.
+    bool handAssigned = false;
 
     void clear() { *this = GradingRecord{}; }
     const AnswerText& answer(int q) const { return answers[q - 1].answer; }

@@ -92,10 +92,52 @@ void warnEmptyStandardAnswers(const GradingRecord& standard, int questionCount, 
                      "如果不是错题，请检查是否漏涂或涂写太淡，如果涂写无误，请移动答题卡重新判断。");
 }
 
-}  // namespace
+// Reads the answers of the exam's questions, multiple-choice ones by their
+// kind; returns the question count.
+int readExamAnswers(CardMarks& marks, const ExamSettings& settings, CardReading& reading) {
+    const int questionCount = std::clamp(settings.questionCount, 0, kMaxExamQuestions);
+    std::array<bool, kMaxQuestions> multiple{};
+    for (int q = 1; q <= questionCount; ++q) multiple[q - 1] = settings.question(q).kind == kMultipleChoice;
+    marks.readAnswers(reading, questionCount, multiple);
+    return questionCount;
+}
 
-Judgement JudgeCard(CardMarks& marks, const JudgeContext& c, GradingRecords& records,
-                    std::string& lastAdmissionNumber) {
+// The rest of a card whose number is not on the roster, read in the order
+// the judgement reads an accepted card.
+UnknownCard readUnknownCard(CardMarks& marks, const ExamSettings& settings, CardReading reading,
+                            std::vector<StudentSuggestion> suggestions) {
+    UnknownCard card;
+    marks.readSubjectCode(reading);
+    if (settings.hasSubjectiveScore) card.subjectiveScoreRead = marks.readSubjectiveScore(reading);
+    readExamAnswers(marks, settings, reading);
+    card.reading = std::move(reading);
+    card.suggestions = std::move(suggestions);
+    return card;
+}
+
+// Hands the judgement a card read earlier.
+class ReadCard : public CardMarks {
+public:
+    explicit ReadCard(const UnknownCard& card) : card_(card) {}
+    void prepare(CardReading& r) override { r.abFlag = card_.reading.abFlag; }
+    void readAdmissionNumber(CardReading& r, int) override { r.admissionNumber = card_.reading.admissionNumber; }
+    void readSubjectCode(CardReading& r) override { r.subjectCode = card_.reading.subjectCode; }
+    bool readSubjectiveScore(CardReading& r) override {
+        r.subjectiveScore = card_.reading.subjectiveScore;
+        return card_.subjectiveScoreRead;
+    }
+    void readAnswers(CardReading& r, int, const std::array<bool, kMaxQuestions>&) override {
+        r.answers = card_.reading.answers;
+    }
+
+private:
+    const UnknownCard& card_;
+};
+
+// The judgement; `assigned` is the student a card is given to by hand, in
+// place of the one its number names.
+Judgement judge(CardMarks& marks, const JudgeContext& c, GradingRecords& records, std::string& lastAdmissionNumber,
+                const StudentEntry* assigned) {
     Judgement j;
     auto reject = [&](std::string hint, const char* prompt) {
         j.hint = std::move(hint);
@@ -110,9 +152,11 @@ Judgement JudgeCard(CardMarks& marks, const JudgeContext& c, GradingRecords& rec
     card.paperType = reading.abFlag;
     const int admissionLength = std::clamp(c.roster.admissionLength, 0, kMaxAdmissionDigits);
     marks.readAdmissionNumber(reading, admissionLength);
-    const std::string number = reading.admissionNumber.substr(0, size_t(admissionLength));
+    const std::string number =
+        assigned ? assigned->admissionNumber : reading.admissionNumber.substr(0, size_t(admissionLength));
     card.admissionNumber = number;
-    const StudentEntry* student = findStudent(c.roster, number);
+    card.handAssigned = assigned != nullptr;
+    const StudentEntry* student = assigned ? assigned : findStudent(c.roster, number);
     if (student) {
         card.name = student->name;
         card.gradeCode = student->gradeCode;
@@ -131,9 +175,14 @@ Judgement JudgeCard(CardMarks& marks, const JudgeContext& c, GradingRecords& rec
         }
     } else if (number != records[0].admissionNumber) {
         if (!student) {
-            return reject("准考证号：" + number +
-                              "，学生名单中没有此学生,请检查是否填写错误,如果没有填写错误请移动一下答题卡重新读入。",
-                          "学生名单中没有此学生");
+            std::string hint = "准考证号：" + number +
+                               "，学生名单中没有此学生,请检查是否填写错误,如果没有填写错误请移动一下答题卡重新读入。";
+            std::vector<StudentSuggestion> suggestions = suggestStudents(c.roster, c.choice, number);
+            if (!suggestions.empty()) {
+                hint += "\r\n" + suggestionText(suggestions);
+                j.unknownCard = readUnknownCard(marks, c.settings, std::move(reading), std::move(suggestions));
+            }
+            return reject(std::move(hint), "学生名单中没有此学生");
         }
         // With no grade chosen there is nothing the card can belong to.
         if (c.roster.gradesEnabled && (!c.choice.gradeChosen || student->gradeCode != c.choice.gradeCode)) {
@@ -158,10 +207,7 @@ Judgement JudgeCard(CardMarks& marks, const JudgeContext& c, GradingRecords& rec
         }
         card.subjectiveScore = reading.subjectiveScore;
     }
-    const int questionCount = std::clamp(c.settings.questionCount, 0, kMaxExamQuestions);
-    std::array<bool, kMaxQuestions> multiple{};
-    for (int q = 1; q <= questionCount; ++q) multiple[q - 1] = c.settings.question(q).kind == kMultipleChoice;
-    marks.readAnswers(reading, questionCount, multiple);
+    const int questionCount = readExamAnswers(marks, c.settings, reading);
     for (int q = 0; q < questionCount; ++q) card.answers[q].answer = AnswerText(reading.answers[q]);
 
     int index = 0;
@@ -194,7 +240,10 @@ Judgement JudgeCard(CardMarks& marks, const JudgeContext& c, GradingRecords& rec
             for (int q = 1; q <= questionCount; ++q) {
                 if (stored.answer(q) != card.answer(q)) d.add(q, stored.answer(q).str(), card.answer(q).str());
             }
-            if (d.count > 3 && number != lastAdmissionNumber &&
+            // A card given by hand is another card than the last one judged,
+            // whatever number that one had.
+            const bool sameCardAgain = !assigned && number == lastAdmissionNumber;
+            if (d.count > 3 && !sameCardAgain &&
                 c.prompter.askOkCancel(confirmationText(card, readCount, d)) != Answer::Ok) {
                 return j;  // the memo stays empty, the prompt unchanged
             }
@@ -215,6 +264,28 @@ Judgement JudgeCard(CardMarks& marks, const JudgeContext& c, GradingRecords& rec
         j.caption = std::string(kAppTitle) + " " + *j.prompt;
     }
     lastAdmissionNumber = number;
+    return j;
+}
+
+}  // namespace
+
+Judgement JudgeCard(CardMarks& marks, const JudgeContext& c, GradingRecords& records,
+                    std::string& lastAdmissionNumber) {
+    return judge(marks, c, records, lastAdmissionNumber, nullptr);
+}
+
+Judgement StoreCardForStudent(const UnknownCard& card, int student, const JudgeContext& c, GradingRecords& records,
+                              std::string& lastAdmissionNumber) {
+    if (student < 0 || size_t(student) >= c.roster.students.size()) return {};
+    const StudentEntry& s = c.roster.students[size_t(student)];
+    // A blank number would make the card a standard answer.
+    if (records.empty() || allSpaces(s.admissionNumber)) return {};
+    ReadCard marks(card);
+    Judgement j = judge(marks, c, records, lastAdmissionNumber, &s);
+    if (j.accepted) {
+        j.hint = "答题卡上的准考证号：" + card.reading.admissionNumber + "，已手动指定为：" + s.admissionNumber + " " +
+                 s.name + "\r\n" + j.hint;
+    }
     return j;
 }
 

@@ -10,6 +10,7 @@
 #include "grading/gradinggrid.h"
 #include "grading/gradingrecord.h"
 #include "grading/kaoshi.h"
+#include "grading/suggestions.h"
 #include "recognition/reading.h"
 #include "roster/xuesheng.h"
 
@@ -52,6 +53,16 @@ struct JudgeContext {
     Prompter& prompter;
 };
 
+// A card refused because its admission number is not on the roster while
+// students of the chosen group are one slip away from it: the whole card as
+// it was read, so that it can be stored for one of them without reading the
+// card again.
+struct UnknownCard {
+    CardReading reading;              // admission number as read, subject, subjective score, answers
+    bool subjectiveScoreRead = true;  // false when its digits were not a number
+    std::vector<StudentSuggestion> suggestions;  // also named in the hint, best first
+};
+
 // The outcome of one judgement.
 struct Judgement {
     bool accepted = false;
@@ -60,6 +71,7 @@ struct Judgement {
     std::string caption;                // new main window caption, "" when it stays
     int currentRecord = -1;             // record whose grid row becomes current (accepted cards)
     int currentGridRow = 0;             // that row in the filtered grid (from 1), 0 when not shown
+    std::optional<UnknownCard> unknownCard;  // a refused card that can be stored for a suggested student
 };
 
 // Judges one located card. An accepted card is stored in `records` and its
@@ -67,5 +79,22 @@ struct Judgement {
 // whose judgement completed); a rejection leaves both as they were.
 Judgement JudgeCard(CardMarks& marks, const JudgeContext& context, GradingRecords& records,
                     std::string& lastAdmissionNumber);
+
+// Stores a card refused as unknown for roster student `student` (an index in
+// context.roster.students, normally one of card.suggestions) — the grading
+// page's one click on a suggestion. The card is judged again exactly as
+// JudgeCard judges it, with the student's admission number in place of the
+// one read: the grade, class, subject and subjective-score checks, scoring,
+// and a repeated read of a student already graded all apply; more than three
+// differing answers always ask, even when that student's card was the last
+// one judged (the card given is another card).
+// An accepted card carries the student's number, name, grade and class and
+// is marked handAssigned; its hint first says which number was read and who
+// the card was given to. A student index outside the roster, a student
+// with a blank number or a run without a standard answer is refused with
+// nothing changed (an empty hint). The page offers the click for the card of
+// the latest judgement only: the card under the camera may have changed since.
+Judgement StoreCardForStudent(const UnknownCard& card, int student, const JudgeContext& context,
+                              GradingRecords& records, std::string& lastAdmissionNumber);
 
 }  // namespace tarvel

@@ -3,7 +3,6 @@
 // repeat read, a student not on the roster) graded by the program; the raw
 // grading file it writes opens again and continues.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +13,7 @@
 
 #include "base/savefile.h"
 #include "gradingfile/rawfile.h"
+#include "tests/runprogram.h"
 
 namespace tarvel {
 namespace {
@@ -38,25 +38,8 @@ std::string joined(const std::vector<std::string>& answers) {
     return out;
 }
 
-// Runs a command; its standard output, exit status and standard error.
-struct Ran {
-    std::string out, err;
-    int status = -1;
-};
-Ran run(const std::string& command, const fs::path& scratch) {
-    Ran r;
-    const fs::path errFile = scratch / "stderr.txt";
-    FILE* pipe = popen((command + " 2>'" + errFile.string() + "'").c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-    r.status = WEXITSTATUS(pclose(pipe));
-    std::ifstream e(errFile);
-    std::ostringstream all;
-    all << e.rdbuf();
-    r.err = all.str();
-    return r;
-}
+using testing::Ran;
+using testing::run;
 
 std::vector<QJsonObject> jsonLines(const std::string& out) {
     std::vector<QJsonObject> lines;

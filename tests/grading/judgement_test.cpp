@@ -187,7 +187,8 @@ TEST_F(Judging, RosterGradeClassSubjectAndScoreRejections) {
          "准考证号：1199，学生名单中没有此学生,请检查是否填写错误,如果没有填写错误请移动一下答题卡重新读入。",
          "学生名单中没有此学生"},
         {{"11 1", answers(kKey)},
-         "准考证号：11 1，学生名单中没有此学生,请检查是否填写错误,如果没有填写错误请移动一下答题卡重新读入。",
+         "准考证号：11 1，学生名单中没有此学生,请检查是否填写错误,如果没有填写错误请移动一下答题卡重新读入。"
+         "\r\n可能是：1101 张三",
          "学生名单中没有此学生"},
         {{"2201", answers(kKey)}, "准考证号：2201不属于当前选定的年级！" + advice, "不属于当前年级"},
         {{"1102", answers(kKey)}, "准考证号：1102不属于当前选定的班级！" + advice, "不属于当前班级"},
@@ -214,6 +215,87 @@ TEST_F(Judging, RosterGradeClassSubjectAndScoreRejections) {
     EXPECT_EQ(records[1].subjectiveScore, 37.0f);
     EXPECT_EQ(records[1].total, 37.0f + 15.0f);
     EXPECT_EQ(prompt, "李四52分");
+}
+
+TEST_F(Judging, AnUnknownNumberNamesCloseStudentsAndTheCardCanBeStoredForOne) {
+    readStandard();
+    // Nothing one slip away: the refusal as before, nothing kept.
+    Judgement j = judge({"1199", answers(kKey)});
+    EXPECT_FALSE(j.unknownCard);
+
+    // 1100: one bubble from 1101, another digit from 1103; 1102 is in class
+    // 02 and 2201 in another grade.
+    const GradingRecords before = records;
+    j = judge({"1100", answers("ABCDABCDAA", "AB", "BD"), "3", true, 0, 1});
+    EXPECT_FALSE(j.accepted);
+    EXPECT_EQ(j.hint,
+              "准考证号：1100，学生名单中没有此学生,请检查是否填写错误,如果没有填写错误请移动一下答题卡重新读入。"
+              "\r\n可能是：1101 张三、1103 赵六");
+    EXPECT_EQ(prompt, "学生名单中没有此学生");
+    EXPECT_EQ(records, before);
+    EXPECT_EQ(lastNumber, "    ");
+    ASSERT_TRUE(j.unknownCard);
+    const UnknownCard card = *j.unknownCard;
+    ASSERT_EQ(card.suggestions.size(), 2u);
+    EXPECT_EQ(card.suggestions[1].student, 3);
+    EXPECT_EQ(card.reading.admissionNumber, "1100");
+    EXPECT_EQ(card.reading.answers[9], "A");
+    EXPECT_EQ(card.reading.answers[10], "AB");
+    EXPECT_TRUE(multiple[10] && !multiple[9]);
+
+    // One click on 赵六: stored as his card, marked, announced as any card.
+    j = StoreCardForStudent(card, card.suggestions[1].student, {roster, settings, choice, prompter}, records,
+                            lastNumber);
+    EXPECT_TRUE(j.accepted);
+    EXPECT_EQ(j.hint, "答题卡上的准考证号：1100，已手动指定为：1103 赵六\r\n该答题卡第一次阅读！");
+    EXPECT_EQ(*j.prompt, "赵六11.5分");
+    EXPECT_EQ(j.currentGridRow, 2);
+    ASSERT_EQ(records.size(), 2u);
+    const GradingRecord& r = records[1];
+    EXPECT_EQ(r.admissionNumber, "1103");
+    EXPECT_EQ(r.name, "赵六");
+    EXPECT_EQ(r.classCode, "01");
+    EXPECT_EQ(r.paperType, 1);
+    EXPECT_TRUE(r.handAssigned);
+    EXPECT_EQ(lastNumber, "1103");
+
+    // His card read by the camera later replaces it, unmarked.
+    EXPECT_TRUE(judge({"1103", answers("ABCDABCDAA", "AB", "BD")}).accepted);
+    EXPECT_EQ(records[1].readCount, 2);
+    EXPECT_FALSE(records[1].handAssigned);
+}
+
+TEST_F(Judging, StoringForAStudentPassesTheChecksOfEveryCard) {
+    readStandard();
+    settings.hasSubjectiveScore = true;
+    auto unknown = [&](GivenCard card) { return judge(card).unknownCard.value_or(UnknownCard{}); };
+    auto store = [&](const UnknownCard& card, int student) {
+        Judgement j = StoreCardForStudent(card, student, {roster, settings, choice, prompter}, records, lastNumber);
+        if (j.prompt) prompt = *j.prompt;
+        return j.accepted;
+    };
+    const GradingRecords before = records;
+    EXPECT_FALSE(store(unknown({"1100", answers(kKey), "3", false}), 0));
+    EXPECT_EQ(prompt, "主观分读取失败");
+    const UnknownCard card = unknown({"1100", answers(kKey), "3", true, 20});
+    EXPECT_FALSE(store(card, 1));  // 李四 is in class 02
+    EXPECT_EQ(prompt, "不属于当前班级");
+    EXPECT_FALSE(store(card, -1));
+    EXPECT_FALSE(store(card, 4));
+    EXPECT_EQ(records, before);
+    EXPECT_EQ(lastNumber, "    ");
+
+    EXPECT_TRUE(store(card, 3));
+    EXPECT_EQ(records[1].subjectiveScore, 20.0f);
+
+    // 张三's own card was the last one read: giving him a card that differs
+    // in many answers still asks (the question is cancelled).
+    ASSERT_TRUE(judge({"1101", answers("BCDABCDAAB"), "3", true, 30}).accepted);
+    const GradingRecords graded = records;
+    EXPECT_FALSE(store(card, 0));
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].kind, PromptKind::OkCancel);
+    EXPECT_EQ(records, graded);
 }
 
 TEST_F(Judging, SubjectIsCheckedOnTheStandardAnswerToo) {

@@ -152,6 +152,34 @@ TEST(GradingRecordBytes, MatchesHandBuiltImage) {
     EXPECT_NE(encodeGradingRecord(r, bytes.data()), "");
 }
 
+TEST(GradingRecordBytes, HandAssignedMarkIsTheFirstGapByteAndNothingElse) {
+    GradingRecord r;
+    r.readCount = 1;
+    r.admissionNumber = "200910301";
+    r.name = "张三";
+    r.classCode = "003";  // the longest class code ends right before the gap
+    r.total = 92.5f;
+    r.answers[0] = {AnswerText("A"), '0', 1.5f};
+    std::vector<uint8_t> plain(kGradingRecordSize), marked(kGradingRecordSize, 0xEE);
+    ASSERT_EQ(encodeGradingRecord(r, plain.data()), "");
+    r.handAssigned = true;
+    ASSERT_EQ(encodeGradingRecord(r, marked.data()), "");
+    EXPECT_EQ(plain[114], 0);
+    std::vector<uint8_t> expected = plain;
+    expected[114] = 1;
+    EXPECT_EQ(marked, expected);
+
+    GradingRecord back;
+    decodeGradingRecord(marked.data(), back);
+    EXPECT_EQ(back, r);
+    EXPECT_EQ(back.classCode, "003");
+    // Only the value 1 is the mark: other bytes a foreign file may hold in
+    // its padding are not.
+    marked[114] = 0x55;
+    decodeGradingRecord(marked.data(), back);
+    EXPECT_FALSE(back.handAssigned);
+}
+
 TEST(GradingRecordBytes, FiveLetterAnswerFieldSurvivesARoundTrip) {
     std::vector<uint8_t> slot(kAnswerSlotSize, 0);
     putBytes(slot, 0, "ABCDA");  // no terminator: the whole field is text

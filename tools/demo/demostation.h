@@ -46,6 +46,7 @@ public:
     const std::vector<Announced>& announced() const { return announced_; }
     void clearAnnounced() { announced_.clear(); }
     GradingRun& run() { return run_; }
+    GradingCardReader& reader() { return *reader_; }
     const GradingRecords& records() const { return run_.records; }
     const Roster& roster() const { return run_.students.roster; }
     const ExamSettings& settings() const { return run_.settings; }
