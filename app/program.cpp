@@ -63,7 +63,7 @@ private:
 };
 
 int usage() {
-    std::fputs("用法：tarvel [--screenshots DIR | --quit-after-first-paint]\n", stderr);
+    std::fputs("用法：tarvel [--screenshots DIR [--run 原始文件.yj] | --quit-after-first-paint]\n", stderr);
     return 2;
 }
 
@@ -71,11 +71,14 @@ int usage() {
 
 int runProgram(int argc, char** argv) {
     QString screenshots;
+    std::string screenshotRun;
     bool firstPaint = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--screenshots" && i + 1 < argc) {
             screenshots = QString::fromLocal8Bit(argv[++i]);
+        } else if (a == "--run" && i + 1 < argc) {
+            screenshotRun = argv[++i];
         } else if (a == "--quit-after-first-paint") {
             firstPaint = true;
         } else {
@@ -94,7 +97,8 @@ int runProgram(int argc, char** argv) {
     useProgramFont(app);
     useChineseTexts(app);
 
-    if (!screenshots.isEmpty()) return takeScreenshots(screenshots);
+    if (!screenshotRun.empty() && screenshots.isEmpty()) return usage();
+    if (!screenshots.isEmpty()) return takeScreenshots(screenshots, screenshotRun);
 
     MessageBoxPrompter prompter;
     QtFileDialogs files;

@@ -1,6 +1,7 @@
 #include "screenshots.h"
 
 #include <QApplication>
+#include <QTabWidget>
 #include <QDir>
 #include <QEventLoop>
 #include <QTimer>
@@ -11,8 +12,11 @@
 #include "dialogs/formcard.h"
 #include "dialogs/helpwindow.h"
 #include "dialogs/qualitydialog.h"
+#include "base/paths.h"
 #include "mainwindow.h"
 #include "pages/camerapage.h"
+#include "pages/outputpage.h"
+#include "roster/studentfile.h"
 
 namespace tarvel::app {
 namespace {
@@ -44,9 +48,46 @@ bool save(QWidget& widget, const QString& folder, const char* name) {
     return false;
 }
 
+// Page 6 with a group chosen in both boxes, every report item and every
+// statistic, over the run of `runFile` or, without one, over the sample
+// roster with nothing graded yet.
+bool outputPage(MainWindow& window, Services& services, const std::string& runFile, const QString& folder) {
+    GradingRun& run = window.run();
+    if (!runFile.empty()) {
+        struct : FileDialogs {
+            std::string path;
+            std::optional<std::string> openFile(const FileDialogRequest&) override { return path; }
+            std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+        } answer;
+        answer.path = runFile;
+        if (!BtnOpenYJFile1Click(run, services.prompter, answer)) return false;
+    } else {
+        std::string error;
+        const std::string sample = installedPath(std::string(installed::kStudentFiles) + installed::kSampleRoster);
+        if (!readStudentFile(sample, run.students.roster, error)) {
+            std::cerr << "tarvel: " << error << "\n";
+            return false;
+        }
+    }
+    window.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(kPageCount - 1);
+    window.page(kPageCount)->prepare();
+    const int klass = run.students.roster.classesEnabled ? 1 : -1;
+    for (auto [grade, cls] : {std::pair{"NJSC", "BJSC"}, {"NJTJ", "BJTJ"}}) {
+        window.findChild<QComboBox*>(grade)->setCurrentIndex(0);
+        window.findChild<QComboBox*>(cls)->setCurrentIndex(klass);
+    }
+    window.findChild<QPushButton*>("BtnAddAll")->click();
+    for (const char* box : {"TJAverage", "TJXiaoTiRate", "TJDaTiRate", "TJXiaoTiWrong", "TJXiaoTiRight"})
+        window.findChild<QCheckBox*>(box)->setChecked(true);
+    window.findChild<QLineEdit*>("TJWrongRange")->setText("1-5,11");
+    window.findChild<QLineEdit*>("TJRightRange")->setText("71-85");
+    settle(200);
+    return save(window, folder, "page6.png");
+}
+
 }  // namespace
 
-int takeScreenshots(const QString& folder) {
+int takeScreenshots(const QString& folder, const std::string& runFile) {
     if (!QDir().mkpath(folder)) {
         std::cerr << "tarvel: cannot create " << folder.toStdString() << "\n";
         return 1;
@@ -106,13 +147,16 @@ int takeScreenshots(const QString& folder) {
 
     window.showHelp(2);
     settle(300);
-    if (HelpWindow* help = window.helpWindow(); help && help->isVisible()) {
+    HelpWindow* help = window.helpWindow();
+    if (help && help->isVisible()) {
         ok = save(*help, folder, "help.png") && ok;
     } else {
         std::cerr << "tarvel: no help pages beside the program\n";
         ok = false;
     }
     window.capture().stop();
+    if (help) help->hide();
+    ok = outputPage(window, services, runFile, folder) && ok;
     return ok ? 0 : 1;
 }
 

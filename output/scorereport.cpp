@@ -44,7 +44,7 @@ bool fillReportSheet(Spreadsheet& book, const RunView& run, const ReportRequest&
     CellFormat second;
     second.fontSize = 14;
     second.bold = true;
-    second.fontColour = kRed;
+    second.fontColour = kRedRgb;
     book.mergeRange({2, 1, 2, 10}, "成绩", second);
     book.setRowHeight(2, 19);
 

@@ -12,7 +12,7 @@ namespace tarvel {
 enum class HorizontalAlign { General, Left, Center };
 enum class VerticalAlign { Bottom, Center };
 
-inline constexpr uint32_t kRed = 0xFF0000;  // RGB
+inline constexpr uint32_t kRedRgb = 0xFF0000;  // red as RGB (the frame loop has its own kRed)
 
 struct CellFormat {
     double fontSize = 0;  // points; 0 keeps the default

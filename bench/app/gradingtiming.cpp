@@ -28,12 +28,12 @@
 #include <chrono>
 #include <cstdio>
 #include <mutex>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/paths.h"
+#include "bench/fullrun.h"
 #include "capture/virtualcamera.h"
 #include "demofiles.h"
 #include "mainwindow.h"
@@ -200,36 +200,16 @@ struct Station {
     }
 };
 
-// 5000 records of 200 questions (150 single choice, 50 multiple choice).
-void fillLargeRun(GradingRun& run, int records) {
-    ExamSettings& s = run.settings;
-    s = ExamSettings{};
-    s.sections[0] = {1, 150, 1.0f, kSingleChoice};
-    s.sections[1] = {151, 200, 2.0f, kMultipleChoice};
-    s.sectionCount = 2;
-    for (int q = 1; q <= 200; ++q)
-        s.questions[q - 1] = q <= 150 ? QuestionRule{1.0f, kSingleChoice, 0, 0} : QuestionRule{2.0f, kMultipleChoice, 0, 0};
-    s.questionCount = 200;
-    run.students.roster = Roster{};
-    run.filter = {"", "ALL"};
-    std::mt19937 random(7);
-    const char* options[] = {"A", "B", "C", "D", "AB", "BD", "ACD", ""};
-    run.records.assign(size_t(records), GradingRecord{});
-    for (int i = 0; i < records; ++i) {
-        GradingRecord& r = run.records[size_t(i)];
-        r.readCount = 1;
-        r.admissionNumber = i == 0 ? "         " : std::to_string(202400000 + i);
-        r.name = "学生" + std::to_string(i);
-        for (int q = 1; q <= 200; ++q) r.answers[q - 1].answer = options[(q <= 150 ? random() % 4 : random() % 8)];
-    }
-}
-
 int gridFigures(Station& station) {
     if (!station.open(false)) return 1;
     MainWindow& window = *station.window;
     GradingPage& page = *station.page;
     GradingRun& run = window.run();
-    fillLargeRun(run, kMaxRecords - 1);
+    const RunSnapshot& full = fullRun();  // 5000 records of 200 questions
+    run.students.roster = full.roster;
+    run.settings = full.settings;
+    run.records.assign(full.records.begin(), full.records.end() - 1);
+    run.filter = {"20241", "ALL"};
     station.enter();
     GradingGridView& grid = *page.grid();
     grid.setFocus();

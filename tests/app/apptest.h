@@ -37,10 +37,16 @@ struct ScriptedCards : CardChooser {
 
 struct RecordingDesktop : Desktop {
     std::vector<std::string> opened;
+    std::vector<std::string> edited;  // given to the text editor
     bool works = true;
+    bool editorWorks = true;
     bool open(const std::string& path) override {
         opened.push_back(path);
         return works;
+    }
+    bool openInTextEditor(const std::string& path) override {
+        edited.push_back(path);
+        return editorWorks;
     }
 };
 
