@@ -13,12 +13,8 @@
 //     talked. A picture of the page mid-run is written with --shot.
 // Exit status 1 when a card was not graded as the demo list says.
 //   build/bench/tarvel_grading_timing [--shot FILE.png] [--speech-ms 800] [--timer-phase MS] [--grid-only]
-#include <time.h>
-
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -34,6 +30,7 @@
 
 #include "base/affinity.h"
 #include "base/paths.h"
+#include "bench/app/windowtiming.h"
 #include "bench/fullrun.h"
 #include "capture/virtualcamera.h"
 #include "demofiles.h"
@@ -44,41 +41,12 @@
 
 using namespace tarvel;
 using namespace tarvel::app;
+using namespace tarvel::timing;
 using Wall = std::chrono::steady_clock;
 
 namespace {
 
-constexpr const char* kLayout = "DY标准85题自动AB卷.dat";
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-double percentile95(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() * 95 / 100];
-}
 double ms(Wall::time_point a, Wall::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
-
-double threadCpuMs() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-void settle(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-struct Demo : CardChooser {
-    std::string choose(const std::string&, const std::string&) override { return kLayout; }
-};
-struct NoFiles : FileDialogs {
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 // The wave files the window starts, with what it showed at that moment.
 struct Heard {
@@ -135,7 +103,7 @@ private:
 struct Station {
     ScriptedPrompter prompter;
     NoFiles files;
-    Demo cards;
+    DemoLayoutChooser cards;
     QtDesktop desktop;
     SteadyClock clock;
     Sounds sounds;
@@ -195,7 +163,7 @@ struct Station {
             std::fprintf(stderr, "%s\n", message.c_str());
             return false;
         }
-        message = demo::loadExam(TARVEL_DEMO_EXAM, run.layout.current, kLayout, run.settings);
+        message = demo::loadExam(TARVEL_DEMO_EXAM, run.layout.current, kDemoLayout, run.settings);
         if (!message.empty()) {
             std::fprintf(stderr, "%s\n", message.c_str());
             return false;
@@ -289,12 +257,7 @@ int tickFigures(Station& station) {
     MainWindow& window = *station.window;
     window.findChild<QPushButton*>("BtnAutoAnswerCard")->click();
     // Watching at 10 frames per second for 10 s: the user-interface thread's share.
-    settle(1000);
-    const double cpu0 = threadCpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    settle(10000);
-    const double share = (threadCpuMs() - cpu0) / double(wall.elapsed()) * 100;
+    const double share = threadShareWhileRunning(10000);
 
     // One tick as the timer runs it, then the page painted at once.
     // Ticks that read a card are left out: the read is timed elsewhere.
