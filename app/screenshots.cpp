@@ -15,6 +15,7 @@
 #include "base/paths.h"
 #include "mainwindow.h"
 #include "pages/camerapage.h"
+#include "pages/exampage.h"
 #include "pages/outputpage.h"
 #include "roster/studentfile.h"
 
@@ -46,6 +47,20 @@ bool save(QWidget& widget, const QString& folder, const char* name) {
     if (picture.save(path, "PNG", 0)) return true;
     std::cerr << "tarvel: cannot write " << path.toStdString() << "\n";
     return false;
+}
+
+// The exam the pictures show: the demo exam of the demo cards.
+void setDemoExam(GradingRun& run) {
+    tarvel::ExamPage exam;
+    exam.examName = "期中考试";
+    const std::vector<std::string> subjects = subjectItems(run.layout.current);
+    for (size_t i = 0; i < subjects.size(); ++i)
+        if (subjects[i] == "数学") exam.subjectIndex = int(i);
+    exam.subjectiveIndex = 0;
+    exam.sections = {{"1", "70", "1", kSingleChoiceText}, {"71", "85", "2", kMultipleChoiceText}};
+    exam.rules = {{"71-85", "0.5/"}};
+    exam.cardName = run.layout.chosenCardName;
+    ValidateExamPage(exam, run.layout.current, run.settings);
 }
 
 // Page 6 with a group chosen in both boxes, every report item and every
@@ -154,6 +169,14 @@ int takeScreenshots(const QString& folder, const std::string& runFile) {
         std::cerr << "tarvel: no help pages beside the program\n";
         ok = false;
     }
+
+    window.findChild<QPushButton*>("BtnNext2")->click();
+    settle(200);
+    ok = save(window, folder, "page3.png") && ok;
+    setDemoExam(window.run());
+    window.findChild<QPushButton*>("BtnNext3")->click();
+    settle(200);
+    ok = save(window, folder, "page4.png") && ok;
     window.capture().stop();
     if (help) help->hide();
     ok = outputPage(window, services, runFile, folder) && ok;

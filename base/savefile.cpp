@@ -69,29 +69,33 @@ bool saveFileAtomically(const std::string& path, const std::vector<uint8_t>& byt
     return true;
 }
 
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    // One read of the known size: a raw grading file is up to 13 MB, too much
-    // to gather byte by byte.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+FileRead readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, size_t maxBytes) {
+    // Opened without blocking: a pipe picked by mistake must not wait for a
+    // writer. One read of the known size: a raw grading file is up to 13 MB,
+    // too much to gather byte by byte.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return FileRead::Unreadable;
     struct stat info;
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (ok) {
+    FileRead result = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? FileRead::Ok : FileRead::Unreadable;
+    if (result == FileRead::Ok && static_cast<unsigned long long>(info.st_size) > maxBytes) {
+        result = FileRead::TooLarge;
+    }
+    if (result == FileRead::Ok) {
         bytes.resize(static_cast<size_t>(info.st_size));
         size_t done = 0;
-        while (ok && done < bytes.size()) {
+        while (done < bytes.size()) {
             ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
-                ok = n == 0;  // the file shrank while being read: keep what is there
-                bytes.resize(done);
+                if (n < 0) result = FileRead::Unreadable;
+                bytes.resize(done);  // the file shrank while being read: keep what is there
                 break;
             }
             done += static_cast<size_t>(n);
         }
     }
     ::close(fd);
-    return ok;
+    return result;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

@@ -27,8 +27,11 @@ bool saveFileAtomically(const std::string& path, const std::vector<uint8_t>& byt
 // is empty.
 bool sameFile(const std::string& a, const std::string& b);
 
-// Reads a whole file; false when it cannot be opened or read.
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+enum class FileRead { Ok, Unreadable, TooLarge };
+// Reads a whole file of at most maxBytes. A larger file is refused by its
+// size before anything is read; anything but a regular file (a folder, a
+// pipe, a device) is unreadable and never waited for.
+FileRead readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, size_t maxBytes);
 
 // A name usable as a file name on Linux and Windows: / \ : * ? " < > | and
 // control characters become "_", so the name can never leave its folder.

@@ -31,6 +31,9 @@ const char* formatName(FrameFormat format);  // "RGB", "MJPG", "YUY2", "I420", "
 
 // (data, length, width, height) of one frame; data is valid only during the call.
 using FrameCallback = std::function<void(const uint8_t*, size_t, int, int)>;
+// Called once, on the streaming thread, when the device stops delivering for
+// good (unplugged, an I/O error), with -errno; the thread ends right after.
+using StreamEndCallback = std::function<void(int error)>;
 
 // One adjustable setting of the device ("画质调节").
 struct CameraControl {
@@ -53,8 +56,8 @@ public:
     // Negotiates 640 x 480 at 10 fps where the device allows it.
     virtual int open() = 0;
     virtual FrameFormat format() const = 0;
-    virtual int start(FrameCallback onFrame) = 0;
-    // Returns once no callback runs any more.
+    virtual int start(FrameCallback onFrame, StreamEndCallback onEnd = nullptr) = 0;
+    // Returns once no callback runs any more (also after the stream ended).
     virtual void stop() = 0;
     virtual std::vector<CameraControl> controls() { return {}; }
     virtual int setControl(uint32_t /*id*/, int /*value*/) { return -95; }  // EOPNOTSUPP

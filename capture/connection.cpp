@@ -20,6 +20,12 @@ void CameraConnection::disconnect() {
     active_ = nullptr;
 }
 
+bool CameraConnection::takeLostCamera() {
+    if (!active_ || !grabber_.streamEnded()) return false;
+    disconnect();
+    return true;
+}
+
 CameraConnection::Result CameraConnection::connect(Prompter& prompter, const DeviceChooser& chooser,
                                                    ImageSet& images) {
     // The previous camera must stop calling back before its object goes.
@@ -62,9 +68,10 @@ CameraConnection::Result CameraConnection::connect(Prompter& prompter, const Dev
     if (int bpp = frameBytesPerPixel(format_)) bytesPerPixel_ = bpp;
     images.create(bytesPerPixel_);
 
-    if (source->start([this](const uint8_t* data, size_t length, int width, int height) {
-            grabber_.BufferCB(data, length, width, height);
-        }) != 0) {
+    auto onFrame = [this](const uint8_t* data, size_t length, int width, int height) {
+        grabber_.BufferCB(data, length, width, height);
+    };
+    if (source->start(onFrame, [this](int error) { grabber_.StreamEnded(error); }) != 0) {
         prompter.notice(kCameraStartFailed);
         return Result::StartFailed;
     }

@@ -19,6 +19,7 @@ inline constexpr int kDeviceSlots = 4;
 inline constexpr const char* kNoCameraMessage = "没有发现可以使用的摄像头,请检查摄像头是否已经连接好了。";
 inline constexpr const char* kCameraStartFailed = "摄像头无法启动，请检查摄像头是否被其他程序占用，然后重新连接。";
 inline constexpr const char* kChooseCameraFirst = "请先选择一个摄像头设备！";
+inline constexpr const char* kCameraLost = "摄像头已断开，请检查连接后重新点连接摄像头按钮。";
 // Shown by the camera page after a connect, and by its Next button without a camera.
 inline constexpr const char* kConnectedHint = "说明：要求答题卡在屏幕上显示正放 调整摄像头的距离使答题卡显示的大小合适";
 inline constexpr const char* kConnectFirst = "请点连接摄像头按钮！";
@@ -50,6 +51,10 @@ public:
     Result connect(Prompter& prompter, const DeviceChooser& chooser, ImageSet& images);
     // Stops the camera (at shutdown).
     void disconnect();
+    // True, once, when the running camera has stopped delivering for good
+    // (unplugged, an I/O error); it is then stopped, and running() stays
+    // false until the next connect.
+    bool takeLostCamera();
 
     int deviceCount() const { return deviceCount_; }
     const std::array<CaptureDevice, kDeviceSlots>& devices() const { return devices_; }

@@ -85,6 +85,10 @@ void FrameLoop::Timer1Timer() {
     if (!timerEnabled_) return;
     ImageSet& images = p_.images;
     if (!p_.camera.running() || images.frame.empty()) return;
+    if (p_.camera.takeLostCamera()) {
+        cameraLost();
+        return;
+    }
     Csamplegrabbercb& grabber = p_.camera.grabber();
     if (!grabber.takeNewest()) return;
     if (!converter_.convert(p_.camera.format(), grabber.latest(), images.frame)) return;
@@ -104,6 +108,14 @@ void FrameLoop::Timer1Timer() {
         draw(DrawCommand::Kind::CentredText, Surface::GradingView, viewArea_, 20, kStandardEditedWarning);
     }
     if (autoGrading_) watch();
+}
+
+void FrameLoop::cameraLost() {
+    // The last picture must not stay up as if it were live.
+    draw(DrawCommand::Kind::Fill, Surface::ConnectPicture, {0, 0, kFrameWidth, kFrameHeight}, 0, {},
+         kViewBackground);
+    draw(DrawCommand::Kind::Fill, Surface::GradingView, viewArea_, 0, {}, kViewBackground);
+    p_.prompter.notice(kCameraLost);
 }
 
 void FrameLoop::showFrame() {

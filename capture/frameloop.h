@@ -129,6 +129,7 @@ public:
 private:
     bool choiceComplete();
     ReadResult readOnce();
+    void cameraLost();
     void showFrame();
     void watch();
     void draw(DrawCommand::Kind kind, Surface surface, Rect area, int fontSize = 0, std::string text = {},

@@ -52,6 +52,12 @@ bool MjpgDecoder::decodeInto(const uint8_t* sample, size_t length, Bitmap& frame
     created = true;
     jpeg_mem_src(&info, sample, static_cast<unsigned long>(length));
     jpeg_read_header(&info, TRUE);
+    // The camera was asked for 640 x 480. A picture of another size is no
+    // frame of ours, and a header may claim 65500 x 65500: refused before
+    // any memory is taken for it.
+    if (info.image_width != JDIMENSION(kFrameWidth) || info.image_height != JDIMENSION(kFrameHeight)) {
+        failDecode(reinterpret_cast<j_common_ptr>(&info));
+    }
     info.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&info);
 

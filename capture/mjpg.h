@@ -16,8 +16,9 @@ public:
     // Decodes one sample and draws it onto `frame` (24-bit) at column 0,
     // row kMjpgTopRow from the top, clipped to the frame. Returns false, and
     // leaves the frame untouched, when the sample does not start with FF D8
-    // and end with FF D9, or when the decoder reports any error or warning
-    // (a truncated picture decodes with only a warning; it must not be shown).
+    // and end with FF D9, when its picture is not 640 x 480, or when the
+    // decoder reports any error or warning (a truncated picture decodes with
+    // only a warning; it must not be shown).
     bool decodeInto(const uint8_t* sample, size_t length, Bitmap& frame);
 
 private:

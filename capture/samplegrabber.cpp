@@ -11,6 +11,16 @@ void Csamplegrabbercb::BufferCB(const uint8_t* data, size_t length, int width, i
     fresh_ = true;
 }
 
+void Csamplegrabbercb::StreamEnded(int) {
+    std::lock_guard<std::mutex> hold(lock_);
+    ended_ = true;
+}
+
+bool Csamplegrabbercb::streamEnded() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return ended_;
+}
+
 bool Csamplegrabbercb::takeNewest() {
     std::lock_guard<std::mutex> hold(lock_);
     if (fresh_) {
@@ -26,6 +36,7 @@ void Csamplegrabbercb::reset() {
     taken_ = Sample{};
     fresh_ = false;
     counter_ = 0;
+    ended_ = false;
 }
 
 }  // namespace tarvel

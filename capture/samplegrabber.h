@@ -26,6 +26,8 @@ class Csamplegrabbercb {
 public:
     // Streaming thread: records the newest sample.
     void BufferCB(const uint8_t* data, size_t length, int width, int height);
+    // Streaming thread: the source stopped delivering for good.
+    void StreamEnded(int error);
 
     // User-interface thread: makes `latest()` the newest complete sample.
     // Returns false while no sample has arrived since the last reset; with no
@@ -33,7 +35,10 @@ public:
     bool takeNewest();
     const Sample& latest() const { return taken_; }
 
-    // Forgets every sample (at each connect).
+    // User-interface thread: whether the stream has ended since the last reset.
+    bool streamEnded();
+
+    // Forgets every sample and the end of the stream (at each connect).
     void reset();
 
 private:
@@ -41,6 +46,7 @@ private:
     Sample shared_;        // guarded by lock_
     bool fresh_ = false;   // guarded by lock_
     uint64_t counter_ = 0; // guarded by lock_
+    bool ended_ = false;   // guarded by lock_
     Sample taken_;         // user-interface thread only
 };
 

@@ -92,11 +92,11 @@ int V4l2Camera::open() {
             break;
         }
     }
-    pixelFormat_ = fmt.fmt.pix.pixelformat;
-    format_ = formatOfPixel(pixelFormat_);
-    width_ = static_cast<int>(fmt.fmt.pix.width);
-    height_ = static_cast<int>(fmt.fmt.pix.height);
-    bytesPerLine_ = fmt.fmt.pix.bytesperline;
+    layout_.pixelFormat = fmt.fmt.pix.pixelformat;
+    layout_.width = static_cast<int>(fmt.fmt.pix.width);
+    layout_.height = static_cast<int>(fmt.fmt.pix.height);
+    layout_.bytesPerLine = fmt.fmt.pix.bytesperline;
+    format_ = formatOfPixel(layout_.pixelFormat);
 
     v4l2_streamparm parm{};
     parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -124,10 +124,11 @@ int V4l2Camera::open() {
     return wakeFd_ < 0 ? -errno : 0;
 }
 
-int V4l2Camera::start(FrameCallback onFrame) {
+int V4l2Camera::start(FrameCallback onFrame, StreamEndCallback onEnd) {
     stop();
     if (fd_ < 0 || buffers_.empty()) return -EBADF;
     onFrame_ = std::move(onFrame);
+    onEnd_ = std::move(onEnd);
     for (uint32_t i = 0; i < buffers_.size(); ++i) {
         v4l2_buffer buf{};
         buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -157,20 +158,32 @@ void V4l2Camera::stop() {
 void V4l2Camera::run() {
     takeProcessAffinity();  // not the user-interface thread's single processor
     pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-    while (streaming_) {
-        if (poll(fds, 2, 1000) <= 0) continue;
-        if (fds[1].revents) break;
-        if (fds[0].revents & (POLLERR | POLLHUP)) break;  // unplugged
+    int error = 0;
+    while (streaming_ && error == 0) {
+        const int ready = poll(fds, 2, 1000);
+        if (ready < 0 && errno != EINTR) error = -errno;
+        if (ready <= 0) continue;
+        if (fds[1].revents) return;  // stop() asked
+        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            error = -ENODEV;  // unplugged
+            continue;
+        }
         v4l2_buffer buf{};
         buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         buf.memory = V4L2_MEMORY_MMAP;
-        if (xioctl(fd_, VIDIOC_DQBUF, &buf) < 0) continue;
+        // No buffer ready yet is the only error a running camera gives; any
+        // other (ENODEV once unplugged, EIO) ends the stream.
+        if (int r = xioctl(fd_, VIDIOC_DQBUF, &buf); r < 0) {
+            if (r != -EAGAIN) error = r;
+            continue;
+        }
         if (buf.index < buffers_.size() && !(buf.flags & V4L2_BUF_FLAG_ERROR)) {
             const size_t used = std::min<size_t>(buf.bytesused, buffers_[buf.index].length);
             deliver(static_cast<const uint8_t*>(buffers_[buf.index].start), used);
         }
-        xioctl(fd_, VIDIOC_QBUF, &buf);
+        error = xioctl(fd_, VIDIOC_QBUF, &buf);
     }
+    if (error != 0 && onEnd_) onEnd_(error);
 }
 
 void V4l2Camera::deliver(const uint8_t* data, size_t used) {
@@ -179,29 +192,63 @@ void V4l2Camera::deliver(const uint8_t* data, size_t used) {
         // frame loop wants the picture to end with FF D9.
         while (used > 2 && data[used - 1] == 0) --used;
     }
-    if (format_ != FrameFormat::Rgb24) {
-        onFrame_(data, used, width_, height_);
+    const bool yuv = format_ == FrameFormat::Yuy2 || format_ == FrameFormat::I420;
+    const size_t tight = size_t(layout_.width) * (format_ == FrameFormat::Yuy2 ? 2 : 1);
+    if (format_ == FrameFormat::Mjpg || format_ == FrameFormat::Other ||
+        (yuv && (layout_.bytesPerLine == 0 || layout_.bytesPerLine == tight))) {
+        onFrame_(data, used, layout_.width, layout_.height);
         return;
     }
+    const int rows = packV4l2Frame(layout_, data, used, converted_);
+    if (rows > 0) onFrame_(converted_.data(), converted_.size(), layout_.width, rows);
+}
+
+int packV4l2Frame(const V4l2FrameLayout& layout, const uint8_t* data, size_t used, std::vector<uint8_t>& out) {
+    const size_t w = static_cast<size_t>(std::max(layout.width, 0));
+    const size_t h = static_cast<size_t>(std::max(layout.height, 0));
+    const bool rgb = layout.pixelFormat == V4L2_PIX_FMT_BGR24 || layout.pixelFormat == V4L2_PIX_FMT_RGB24;
+    const bool i420 = layout.pixelFormat == V4L2_PIX_FMT_YUV420;
+    const size_t rowOut = w * (rgb ? 3 : i420 ? 1 : 2);
+    const size_t rowIn = std::max(layout.bytesPerLine, rowOut);
+    // Copies `rows` rows of `width` bytes, `stride` apart, from data + at.
+    auto copyRows = [&](size_t at, size_t rows, size_t width, size_t stride, uint8_t* to) {
+        for (size_t r = 0; r < rows; ++r) std::memcpy(to + width * r, data + at + stride * r, width);
+    };
+    if (layout.pixelFormat == V4L2_PIX_FMT_YUYV) {
+        if (h == 0 || used < rowIn * (h - 1) + rowOut) return 0;
+        out.resize(rowOut * h);
+        copyRows(0, h, rowOut, rowIn, out.data());
+        return static_cast<int>(h);
+    }
+    if (i420) {
+        // Chroma planes follow the luma plane, each with half the row length.
+        const size_t chromaIn = rowIn / 2, chromaOut = w / 2, chromaRows = h / 2;
+        const size_t uAt = rowIn * h, vAt = uAt + chromaIn * chromaRows;
+        if (h < 2 || used < vAt + chromaIn * (chromaRows - 1) + chromaOut) return 0;
+        out.resize(rowOut * h + 2 * chromaOut * chromaRows);
+        copyRows(0, h, rowOut, rowIn, out.data());
+        copyRows(uAt, chromaRows, chromaOut, chromaIn, out.data() + rowOut * h);
+        copyRows(vAt, chromaRows, chromaOut, chromaIn, out.data() + rowOut * h + chromaOut * chromaRows);
+        return static_cast<int>(h);
+    }
+    if (!rgb || rowOut == 0) return 0;
     // Uncompressed frames go out as 24-bit bottom-up B-G-R, like a bitmap.
-    const size_t rowOut = size_t(width_) * 3;
-    const size_t rowIn = std::max(bytesPerLine_, rowOut);
-    const int rows = static_cast<int>(std::min<size_t>(height_, used / rowIn));
-    converted_.resize(rowOut * rows);
-    for (int r = 0; r < rows; ++r) {
+    const size_t rows = std::min(h, used / rowIn);
+    out.resize(rowOut * rows);
+    for (size_t r = 0; r < rows; ++r) {
         const uint8_t* s = data + rowIn * r;
-        uint8_t* d = converted_.data() + rowOut * (rows - 1 - r);
-        if (pixelFormat_ == V4L2_PIX_FMT_BGR24) {
+        uint8_t* d = out.data() + rowOut * (rows - 1 - r);
+        if (layout.pixelFormat == V4L2_PIX_FMT_BGR24) {
             std::memcpy(d, s, rowOut);
         } else {
-            for (int x = 0; x < width_; ++x) {
+            for (size_t x = 0; x < w; ++x) {
                 d[3 * x] = s[3 * x + 2];
                 d[3 * x + 1] = s[3 * x + 1];
                 d[3 * x + 2] = s[3 * x];
             }
         }
     }
-    onFrame_(converted_.data(), converted_.size(), width_, rows);
+    return static_cast<int>(rows);
 }
 
 std::vector<CameraControl> V4l2Camera::controls() {

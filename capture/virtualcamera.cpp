@@ -1,13 +1,13 @@
 #include "capture/virtualcamera.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "base/affinity.h"
 #include "base/paths.h"
+#include "base/savefile.h"
 #include "capture/frameencode.h"
 
 namespace tarvel {
@@ -66,10 +66,9 @@ bool PictureFolder::picture(size_t index, Bitmap& out) {
 
 bool PictureFolder::rawFrame(size_t index, std::vector<uint8_t>& out) {
     if (raw_ == FrameFormat::Other || index >= files_.size()) return false;
-    std::ifstream in(files_[index], std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !out.empty();
+    // No camera frame of 640 x 480 is larger than its 32-bit picture.
+    constexpr size_t kMaxRecordedFrame = size_t(kCaptureWidth) * kCaptureHeight * 4;
+    return readWholeFile(files_[index], out, kMaxRecordedFrame) == FileRead::Ok && !out.empty();
 }
 
 VirtualCamera::VirtualCamera(std::string name, std::unique_ptr<FrameSequence> frames, FrameFormat format,
@@ -137,9 +136,11 @@ VirtualCamera::~VirtualCamera() { stop(); }
 
 int VirtualCamera::open() { return frames_ && frames_->size() > 0 ? 0 : -19; }  // ENODEV
 
-int VirtualCamera::start(FrameCallback onFrame) {
+int VirtualCamera::start(FrameCallback onFrame, StreamEndCallback onEnd) {
     stop();
     onFrame_ = std::move(onFrame);
+    onEnd_ = std::move(onEnd);
+    ended_ = false;
     if (framesPerSecond_ <= 0) return 0;
     stopping_ = false;
     worker_ = std::thread(&VirtualCamera::run, this);
@@ -155,19 +156,26 @@ void VirtualCamera::stop() {
     if (worker_.joinable()) worker_.join();
 }
 
+bool VirtualCamera::endStream() {
+    // A sequence that cannot give its next picture is a camera gone.
+    ended_ = true;
+    if (onEnd_) onEnd_(-EIO);
+    return false;
+}
+
 bool VirtualCamera::deliverNext() {
-    if (!frames_ || frames_->size() == 0 || !onFrame_) return false;
+    if (ended_ || !frames_ || frames_->size() == 0 || !onFrame_) return false;
     const size_t index = next_;
     next_ = (next_ + 1) % frames_->size();
     if (frames_->rawFormat() != FrameFormat::Other) {
         // Recorded camera bytes go out as they are; a short file is the
         // frame loop's business, as with a real camera.
-        if (!frames_->rawFrame(index, raw_)) return false;
+        if (!frames_->rawFrame(index, raw_)) return endStream();
         onFrame_(raw_.data(), raw_.size(), kCaptureWidth, kCaptureHeight);
         ++delivered_;
         return true;
     }
-    if (!frames_->picture(index, picture_)) return false;
+    if (!frames_->picture(index, picture_)) return endStream();
     if (picture_.width() != kCaptureWidth || picture_.height() != kCaptureHeight || picture_.bytesPerPixel() != 3) {
         picture_ = fitToFrame(picture_);
     }
@@ -185,7 +193,7 @@ void VirtualCamera::run() {
     std::unique_lock<std::mutex> hold(waitLock_);
     while (!stopping_) {
         hold.unlock();
-        deliverNext();
+        if (!deliverNext()) return;  // the stream has ended
         hold.lock();
         due += period;
         wake_.wait_until(hold, due, [this] { return stopping_; });

@@ -76,7 +76,7 @@ public:
     std::string friendlyName() const override { return name_; }
     int open() override;
     FrameFormat format() const override { return format_; }
-    int start(FrameCallback onFrame) override;
+    int start(FrameCallback onFrame, StreamEndCallback onEnd = nullptr) override;
     void stop() override;
     // Brightness and contrast for picture sequences; recorded camera bytes
     // are sent as recorded and offer none.
@@ -84,12 +84,15 @@ public:
     int setControl(uint32_t id, int value) override;
 
     // Encodes the next picture of the loop and calls the frame callback on the
-    // calling thread. False when nothing could be delivered.
+    // calling thread. False when nothing could be delivered. A picture the
+    // sequence cannot give ends the stream, as an unplugged camera does: the
+    // end callback is called and nothing more is delivered until a new start.
     bool deliverNext();
     size_t delivered() const { return delivered_; }
 
 private:
     void run();
+    bool endStream();
     void adjustPicture();
 
     std::string name_;
@@ -97,7 +100,9 @@ private:
     FrameFormat format_;
     int framesPerSecond_;
     FrameCallback onFrame_;
+    StreamEndCallback onEnd_;
     size_t next_ = 0;
+    bool ended_ = false;  // streaming thread (or the caller of deliverNext) only
     std::atomic<size_t> delivered_{0};
     Bitmap picture_;
     std::vector<uint8_t> raw_;

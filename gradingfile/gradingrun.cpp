@@ -108,7 +108,7 @@ bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, F
 
 bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter) {
     std::vector<uint8_t>& bytes = run.spareBytes;
-    if (!readWholeFile(path, bytes) ||
+    if (readWholeFile(path, bytes, kMaxRawFileSize) != FileRead::Ok ||
         !decodeRawFile(bytes.data(), bytes.size(),
                        RawFileTarget{run.students.roster, run.settings, run.filter, run.records})) {
         prompter.message(kOpenRawFileFailed);

@@ -309,7 +309,7 @@ MergeOutcome mergeRawFiles(const std::vector<std::string>& paths, const std::vec
     for (size_t i = 0; i < paths.size(); ++i) {
         RawFileContent run;
         std::string problem;
-        if (!readWholeFile(paths[i], bytes)) {
+        if (readWholeFile(paths[i], bytes, kMaxRawFileSize) != FileRead::Ok) {
             return stop(MergeOutcome::Unreadable, std::string(kOpenRawFileFailed) + "（" + nameOf(i) + "）");
         }
         if (!decodeRawFile(bytes.data(), bytes.size(), run, &problem)) {

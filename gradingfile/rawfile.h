@@ -32,6 +32,8 @@ struct RawFileContent {
 };
 
 size_t rawFileSize(size_t recordCount);
+// The longest raw grading file: 5000 records. Longer files are refused unread.
+inline constexpr size_t kMaxRawFileSize = kRawRecordsAt + kGradingRecordSize * kMaxRecords;
 
 // Encodes the run. `opened` is the file the run was opened from (or last
 // saved to), empty for a new run: a block whose content is unchanged since

@@ -5,12 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include "base/affinity.h"
 #include "base/bytes.h"
 #include "base/gbk.h"
+#include "base/savefile.h"
 
 namespace tarvel {
 
@@ -53,10 +52,10 @@ bool parseWave(const std::vector<uint8_t>& b, PcmSound& out) {
 }
 
 bool readWaveFile(const std::string& path, PcmSound& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parseWave(bytes, out);
+    // A result sound lasts a second or two; a file beyond this is no sound of ours.
+    constexpr size_t kMaxWaveFileSize = 16 << 20;
+    std::vector<uint8_t> bytes;
+    return readWholeFile(path, bytes, kMaxWaveFileSize) == FileRead::Ok && parseWave(bytes, out);
 }
 
 AudioOutput::AudioOutput() { device_ = create_audio_device_object(nullptr, "Tarvel", "Tarvel阅卷"); }

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "base/bytes.h"
 #include "base/gbk.h"
 #include "base/paths.h"
+#include "base/savefile.h"
+#include "recognition/layoutgeometry.h"
 
 namespace tarvel {
 namespace {
@@ -154,7 +154,7 @@ std::string checkTemplate(const CardTemplate& source, const std::string& file) {
             return "模板文件“" + file + "”无效：" + l.label + "（" + l.field + "）必须大于0。";
         }
     }
-    return "";
+    return checkTemplateGeometry(t, file);
 }
 
 CardFamily familyOf(const std::string& cardName) {
@@ -179,14 +179,15 @@ bool parseTemplateBytes(const uint8_t* bytes, size_t size, const std::string& di
 
 bool readTemplateFile(const std::string& path, const std::string& displayName, CardTemplate& out,
                       std::string& message) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        message = "未发现模板文件：" + displayName;
-        return false;
+    std::vector<uint8_t> bytes;
+    switch (readWholeFile(path, bytes, kMaxTemplateFileSize)) {
+        case FileRead::Ok: return parseTemplateBytes(bytes.data(), bytes.size(), displayName, out, message);
+        case FileRead::Unreadable: message = "未发现模板文件：" + displayName; return false;
+        case FileRead::TooLarge:
+            message = "模板文件“" + displayName + "”无效：文件过大，不是模板文件。";
+            return false;
     }
-    std::vector<uint8_t> bytes(kTemplateSize);
-    in.read(reinterpret_cast<char*>(bytes.data()), kTemplateSize);
-    return parseTemplateBytes(bytes.data(), static_cast<size_t>(in.gcount()), displayName, out, message);
+    return false;
 }
 
 bool TemplateStore::LoadCurrentTemplate(Prompter& prompter) {

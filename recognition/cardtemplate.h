@@ -10,6 +10,9 @@
 namespace tarvel {
 
 inline constexpr size_t kTemplateSize = 392;
+// Only the record at the start of a layout file is read; a file of more than
+// this is no layout and is refused unread.
+inline constexpr size_t kMaxTemplateFileSize = 1 << 20;
 inline constexpr int kMaxSubjects = 20;
 inline constexpr int kMaxAdmissionDigits = 20;
 inline constexpr int kMaxSubjectColumns = 2;

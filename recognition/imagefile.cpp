@@ -3,20 +3,17 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include <jpeglib.h>
 #include <png.h>
 
 #include "base/bytes.h"
+#include "base/savefile.h"
 
 namespace tarvel {
 namespace {
 
-// Pictures above this many pixels are refused before any memory is taken.
-constexpr long long kMaxPixels = 24LL * 1000 * 1000;
 
 bool readPng(const uint8_t* bytes, size_t size, Bitmap& out) {
     png_image image;
@@ -121,12 +118,12 @@ bool decodeImage(const uint8_t* bytes, size_t size, Bitmap& out) {
 }
 
 bool readImageFile(const std::string& path, Bitmap& out, std::string& message) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        message = "无法打开图像文件：" + path;
-        return false;
+    std::vector<uint8_t> bytes;
+    switch (readWholeFile(path, bytes, kMaxPictureFileSize)) {
+        case FileRead::Ok: break;
+        case FileRead::Unreadable: message = "无法打开图像文件：" + path; return false;
+        case FileRead::TooLarge: message = "图像文件过大：" + path; return false;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (!decodeImage(bytes.data(), bytes.size(), out)) {
         message = "不是可读的PNG、JPEG或BMP图像：" + path;
         return false;

@@ -7,7 +7,14 @@
 
 namespace tarvel {
 
-// Reads the file into a 3-byte bottom-up bitmap, whatever its size. The format
+// Pictures above this many pixels are refused from their header, before any
+// memory is taken for them.
+inline constexpr long long kMaxPixels = 24LL * 1000 * 1000;
+// Files above this size are refused unread: room for the largest picture as
+// an uncompressed 32-bit bitmap, with its headers.
+inline constexpr size_t kMaxPictureFileSize = 4 * kMaxPixels + (1 << 20);
+
+// Reads the file into a 3-byte bottom-up bitmap of at most kMaxPixels. The format
 // is taken from the file's first bytes. On failure returns false and a
 // message for the user; a damaged JPEG (even one the decoder only warns
 // about) is a failure.

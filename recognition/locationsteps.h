@@ -19,6 +19,9 @@ inline constexpr int kMaxEndpoints = 1024;
 inline constexpr int kMaxPathPoints = 1024;
 inline constexpr int kMaxLines = 1024;
 inline constexpr int kMaxPairs = 10;
+// Traced paths of this many points or fewer are not lines, so a located
+// lower detection line is always longer than this many pixels.
+inline constexpr size_t kMinPathPoints = 200;
 
 // One byte per pixel, 1 for black: the binarized frame in the form the
 // thinning and tracing loops can walk quickly.

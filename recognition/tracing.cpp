@@ -14,8 +14,6 @@ namespace {
 constexpr int kStepX[8] = {-1, 0, 1, -1, 1, -1, 0, 1};
 constexpr int kStepY[8] = {-1, -1, -1, 0, 0, 1, 1, 1};
 
-// Paths shorter than this are not lines.
-constexpr size_t kMinPathPoints = 200;
 // A and B lie this many points in from the ends, away from the bends that
 // thinning leaves at stroke ends.
 constexpr int kEndInset = 10;

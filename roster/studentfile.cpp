@@ -64,9 +64,10 @@ std::string parseStudentFile(const uint8_t* bytes, size_t size, Roster& roster) 
 bool readStudentFile(const std::string& path, Roster& roster, std::string& error) {
     const std::string refused = "打开学生信息文件“" + fileNameOf(path) + "”失败：";
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(path, bytes)) {
-        error = refused + "文件不存在或无法读取。";
-        return false;
+    switch (readWholeFile(path, bytes, kMaxStudentFileSize)) {
+        case FileRead::Ok: break;
+        case FileRead::Unreadable: error = refused + "文件不存在或无法读取。"; return false;
+        case FileRead::TooLarge: error = refused + "文件过大，不是学生信息文件。"; return false;
     }
     std::string problem = parseStudentFile(bytes.data(), bytes.size(), roster);
     if (!problem.empty()) {
@@ -109,7 +110,9 @@ std::optional<std::string> parseLastStudentFile(const uint8_t* bytes, size_t siz
 
 std::optional<std::string> lastStudentFile() {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(installedPath(installed::kLastStudentFile), bytes)) return std::nullopt;
+    if (readWholeFile(installedPath(installed::kLastStudentFile), bytes, kLastStudentFileSize) != FileRead::Ok) {
+        return std::nullopt;
+    }
     return parseLastStudentFile(bytes.data(), bytes.size());
 }
 

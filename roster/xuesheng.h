@@ -25,6 +25,8 @@ inline constexpr size_t kGradeEntrySize = 61;
 inline constexpr size_t kStudentEntrySize = 56;
 inline constexpr size_t kStudentFileHeaderSize = 3158;
 inline constexpr size_t kRosterImageSize = 283168;
+// The longest student file: 5000 students. Longer files are refused unread.
+inline constexpr size_t kMaxStudentFileSize = kStudentFileHeaderSize + kStudentEntrySize * kMaxStudents;
 
 struct GradeEntry {
     std::string name;  // UTF-8

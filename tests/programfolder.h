@@ -67,7 +67,7 @@ private:
 
 inline std::vector<uint8_t> fileBytes(const std::string& path) {
     std::vector<uint8_t> bytes;
-    readWholeFile(path, bytes);
+    readWholeFile(path, bytes, size_t(1) << 30);
     return bytes;
 }
 

@@ -144,6 +144,29 @@ public:
                       [this] { return voice ? voice() : std::unique_ptr<Speaker>(); }};
 };
 
+// A roster of one student and a valid exam over the chosen layout, so that
+// the Next checks of the students and exam pages let a test through to the
+// pages after them.
+inline void readyForGrading(GradingRun& run) {
+    if (run.students.roster.students.empty()) run.students.roster.students.push_back({"202410101", "张三", "", ""});
+    tarvel::ExamPage exam;
+    exam.cardName = run.layout.chosenCardName;
+    exam.examName = "期中";
+    exam.subjectIndex = 0;
+    exam.subjectiveIndex = 0;
+    exam.sections = {{"1", "10", "1", kSingleChoiceText}};
+    ValidateExamPage(exam, run.layout.current, run.settings);
+}
+
+// Pictures of the window for a person to look at, when TARVEL_TEST_SHOTS
+// names a folder (run under xvfb-run with QT_QPA_PLATFORM=xcb).
+inline void shot(QWidget& window, const char* name) {
+    const QString folder = qEnvironmentVariable("TARVEL_TEST_SHOTS");
+    if (folder.isEmpty()) return;
+    QTest::qWait(100);
+    window.grab().save(folder + "/" + name);
+}
+
 // A main window over a rig, shown offscreen.
 struct WindowRig : Rig {
     explicit WindowRig(const std::string& name) : Rig(name), window(services) {

@@ -30,6 +30,7 @@ class MainWindowTest : public QObject {
             rig.cameraNames = {"camera"};
             rig.click("BtnConn");
         }
+        readyForGrading(rig.window.run());
         while (rig.window.currentPage() < page) rig.click(qPrintable(QString("BtnNext%1").arg(rig.window.currentPage())));
         QCOMPARE(rig.window.currentPage(), page);
     }

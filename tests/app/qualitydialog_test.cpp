@@ -17,7 +17,7 @@ struct ControlCamera : CameraSource {
     std::string friendlyName() const override { return "controls"; }
     int open() override { return 0; }
     FrameFormat format() const override { return FrameFormat::Yuy2; }
-    int start(FrameCallback) override { return 0; }
+    int start(FrameCallback, StreamEndCallback) override { return 0; }
     void stop() override {}
     std::vector<CameraControl> controls() override {
         CameraControl gain{1, "Gain", CameraControl::Kind::Integer, 0, 255, 1, 32, 64, {}};

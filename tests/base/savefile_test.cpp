@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/savefile.h"
@@ -44,7 +45,7 @@ TEST_F(SaveFolder, WritesTheWholeFileAndCreatesTheFolder) {
     std::string error;
     ASSERT_TRUE(saveFileAtomically(path, bytes, error)) << error;
     std::vector<uint8_t> back;
-    ASSERT_TRUE(readWholeFile(path, back));
+    ASSERT_EQ(readWholeFile(path, back, 1 << 20), FileRead::Ok);
     EXPECT_EQ(back, bytes);
     EXPECT_EQ(filesIn(folder_ / "阅卷原始文件"), 1u) << "no temporary file is left behind";
 }
@@ -63,7 +64,7 @@ TEST_F(SaveFolder, AFailureAtAnyByteLeavesTheOldFileIntact) {
         EXPECT_FALSE(saveFileAtomically(path, fresh, error, &ops)) << "failing after " << n << " bytes";
         EXPECT_NE(error.find("磁盘空间不足"), std::string::npos) << error;
         std::vector<uint8_t> back;
-        ASSERT_TRUE(readWholeFile(path, back));
+        ASSERT_EQ(readWholeFile(path, back, 1 << 20), FileRead::Ok);
         EXPECT_EQ(back, old) << "after " << n << " bytes";
         EXPECT_EQ(filesIn(folder_), 1u);
     }
@@ -73,7 +74,7 @@ TEST_F(SaveFolder, AFailureAtAnyByteLeavesTheOldFileIntact) {
     FailRename noRename;
     EXPECT_FALSE(saveFileAtomically(path, old, error, &noRename));
     std::vector<uint8_t> back;
-    ASSERT_TRUE(readWholeFile(path, back));
+    ASSERT_EQ(readWholeFile(path, back, 1 << 20), FileRead::Ok);
     EXPECT_EQ(back, fresh);
     EXPECT_EQ(filesIn(folder_), 1u);
 }
@@ -85,6 +86,26 @@ TEST_F(SaveFolder, AFolderThatCannotBeCreatedIsReported) {
     ASSERT_TRUE(saveFileAtomically(blocker, {1}, error));
     EXPECT_FALSE(saveFileAtomically(blocker + "/inner/x.yj", {1, 2}, error));
     EXPECT_NE(error.find("x.yj"), std::string::npos);
+}
+
+TEST_F(SaveFolder, ReadingRefusesWhatIsTooLongUnreadAndNeverWaitsForAPipe) {
+    fs::create_directories(folder_);
+    const std::string path = (folder_ / "x.xs").string();
+    std::string error;
+    ASSERT_TRUE(saveFileAtomically(path, std::vector<uint8_t>(100, 7), error));
+    std::vector<uint8_t> bytes;
+    EXPECT_EQ(readWholeFile(path, bytes, 100), FileRead::Ok);
+    EXPECT_EQ(bytes, std::vector<uint8_t>(100, 7));
+    bytes.clear();
+    EXPECT_EQ(readWholeFile(path, bytes, 99), FileRead::TooLarge);
+    EXPECT_TRUE(bytes.empty());
+
+    // A pipe has no writer and would block an ordinary open for ever.
+    const std::string pipe = (folder_ / "pipe.yj").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    EXPECT_EQ(readWholeFile(pipe, bytes, 100), FileRead::Unreadable);
+    EXPECT_EQ(readWholeFile(folder_.string(), bytes, 100), FileRead::Unreadable);
+    EXPECT_EQ(readWholeFile((folder_ / "missing").string(), bytes, 100), FileRead::Unreadable);
 }
 
 TEST(SafeFileName, NothingCanLeaveItsFolder) {

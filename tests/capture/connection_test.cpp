@@ -10,25 +10,50 @@
 #include "capture/frameloop.h"
 
 #include <chrono>
+#include <functional>
 #include <thread>
 #include "capture/virtualcamera.h"
 
 namespace tarvel {
 namespace {
 
+// White pictures until `count` have been given, then none: a camera
+// unplugged while streaming.
+class FailingAfter : public FrameSequence {
+public:
+    explicit FailingAfter(int count) : left_(count) {}
+    size_t size() const override { return 1; }
+    bool picture(size_t, Bitmap& out) override {
+        if (left_ == 0) return false;
+        --left_;
+        out = Bitmap(kFrameWidth, kFrameHeight, 3);
+        return true;
+    }
+
+private:
+    int left_;
+};
+
 struct Rig {
     std::vector<VirtualCamera*> cameras;  // owned by the connection once listed
     int count = 0;
     FrameFormat format = FrameFormat::Yuy2;
-    int fps = 0;  // 0: frames only when the test asks
+    int fps = 0;         // 0: frames only when the test asks
+    int failAfter = -1;  // frames each camera gives before it fails; -1: never
 
     CameraList list() {
         cameras.clear();
         CameraList out;
         for (int i = 0; i < count; ++i) {
-            auto pictures = std::make_unique<PictureList>();
-            pictures->add(std::make_shared<Bitmap>(kFrameWidth, kFrameHeight, 3));
-            auto cam = std::make_unique<VirtualCamera>("camera " + std::to_string(i + 1), std::move(pictures),
+            std::unique_ptr<FrameSequence> frames;
+            if (failAfter >= 0) {
+                frames = std::make_unique<FailingAfter>(failAfter);
+            } else {
+                auto pictures = std::make_unique<PictureList>();
+                pictures->add(std::make_shared<Bitmap>(kFrameWidth, kFrameHeight, 3));
+                frames = std::move(pictures);
+            }
+            auto cam = std::make_unique<VirtualCamera>("camera " + std::to_string(i + 1), std::move(frames),
                                                        format, fps);
             cameras.push_back(cam.get());
             out.push_back(std::move(cam));
@@ -138,6 +163,34 @@ TEST(CameraConnection, StreamingThreadFeedsTheTickWhileItConverts) {
     EXPECT_FALSE(connection.running());
 }
 
+TEST(CameraConnection, ACameraFailingWhileStreamingStopsItsThreadAndConnectsAgain) {
+    Rig rig;
+    rig.count = 1;
+    rig.fps = 200;
+    rig.failAfter = 5;
+    CameraConnection connection([&] { return rig.list(); });
+    ScriptedPrompter prompter;
+    ImageSet images;
+    auto waitFor = [](const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    };
+    for (int connects = 0; connects < 2; ++connects) {
+        ASSERT_EQ(connection.connect(prompter, nullptr, images), CameraConnection::Result::Connected);
+        ASSERT_TRUE(waitFor([&] { return connection.takeLostCamera(); }));
+        EXPECT_FALSE(connection.running());
+        EXPECT_FALSE(connection.takeLostCamera()) << "told once";
+        EXPECT_EQ(rig.cameras[0]->delivered(), 5u);
+        ASSERT_TRUE(connection.grabber().takeNewest());
+        EXPECT_EQ(connection.grabber().latest().number, 5u);
+    }
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
 TEST(CameraConnection, ACameraThatCannotOpenIsReported) {
     CameraConnection connection([] {
         CameraList list;
@@ -206,7 +259,7 @@ TEST(DemoCamera, ListedWhenTheDemoFolderHoldsPictures) {
         EXPECT_EQ(w, kFrameWidth);
         EXPECT_EQ(h, kFrameHeight);
         frames.emplace_back(d, d + n);
-    }), 0);
+    }, nullptr), 0);
     for (int i = 0; i < 3; ++i) player.deliverNext();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[0].size(), size_t(kFrameWidth * kFrameHeight * 3));
@@ -234,7 +287,7 @@ TEST(DemoCamera, RecordedCameraFramesPlayUnchangedInTheirFormat) {
     VirtualCamera camera("recorded", std::make_unique<PictureFolder>(folder.string()), FrameFormat::Rgb24, 0);
     EXPECT_EQ(camera.format(), FrameFormat::Yuy2);
     std::vector<std::vector<uint8_t>> frames;
-    camera.start([&](const uint8_t* d, size_t n, int, int) { frames.emplace_back(d, d + n); });
+    camera.start([&](const uint8_t* d, size_t n, int, int) { frames.emplace_back(d, d + n); }, nullptr);
     for (int i = 0; i < 3; ++i) camera.deliverNext();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[0], recorded[0]);

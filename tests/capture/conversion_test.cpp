@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <linux/videodev2.h>
 #include <vector>
 
 #include "capture/frameencode.h"
 #include "capture/frameloop.h"
 #include "capture/mjpg.h"
+#include "capture/v4l2camera.h"
 #include "capture/yuv.h"
+#include "tests/corpus.h"
 
 namespace tarvel {
 namespace {
@@ -119,30 +122,33 @@ Bitmap testPicture(int width, int height) {
     return b;
 }
 
-TEST(MjpgDecoder, DrawsTheDecodedPictureTenRowsDown) {
-    Bitmap picture(64, 32, 3);
+TEST(MjpgDecoder, DrawsThePictureTenRowsDownAndCutsItAtTheBitmapEnd) {
+    Bitmap picture(kFrameWidth, kFrameHeight, 3);
     picture.fill(0, 0, 0);
-    for (int x = 0; x < 64; ++x) picture.setPixel(x, picture.height() - 1, 255, 255, 255);  // top row white
+    for (int x = 0; x < kFrameWidth; ++x) picture.setPixel(x, kFrameHeight - 1, 255, 255, 255);  // top row white
     const std::vector<uint8_t> jpeg = encodeJpeg(picture, 95);
     Bitmap frame(kFrameWidth, kFrameHeight, 3);
     frame.fill(10, 20, 30);
     MjpgDecoder decoder;
     ASSERT_TRUE(decoder.decodeInto(jpeg.data(), jpeg.size(), frame));
-    EXPECT_EQ(frame.rowFromTop(9)[0], 10);          // above the picture: untouched
-    EXPECT_GT(frame.rowFromTop(kMjpgTopRow)[0], 200);  // the picture's white top row
+    testing::addToCorpus("cameraframe_fuzz", "frame.mjpg", jpeg);
+    EXPECT_EQ(frame.rowFromTop(kMjpgTopRow - 1)[0], 10);  // above the picture: untouched
+    EXPECT_GT(frame.rowFromTop(kMjpgTopRow)[0], 200);     // the picture's white top row
     EXPECT_LT(frame.rowFromTop(kMjpgTopRow + 5)[0], 40);
-    EXPECT_EQ(frame.rowFromTop(kMjpgTopRow + 40)[0], 10);  // below it: untouched
-    EXPECT_EQ(frame.rowFromTop(kMjpgTopRow)[64 * 3], 10);  // right of it: untouched
+    EXPECT_LT(frame.rowFromTop(kFrameHeight - 1)[3 * (kFrameWidth - 1)], 40);  // its row 469, the last that fits
 }
 
-TEST(MjpgDecoder, AFullFramePictureIsCutAtTheBitmapEnd) {
-    const std::vector<uint8_t> jpeg = encodeJpeg(testPicture(kFrameWidth, kFrameHeight));
-    Bitmap frame(kFrameWidth, kFrameHeight, 3);
-    MjpgDecoder decoder;
-    EXPECT_TRUE(decoder.decodeInto(jpeg.data(), jpeg.size(), frame));
-    // A larger picture than the frame must not spill either.
-    const std::vector<uint8_t> big = encodeJpeg(testPicture(800, 600));
-    EXPECT_TRUE(decoder.decodeInto(big.data(), big.size(), frame));
+// The JPEG with its frame header claiming another size.
+std::vector<uint8_t> claimingSize(std::vector<uint8_t> jpeg, int width, int height) {
+    for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {  // baseline frame header: length, precision, height, width
+            jpeg[i + 5] = uint8_t(height >> 8), jpeg[i + 6] = uint8_t(height);
+            jpeg[i + 7] = uint8_t(width >> 8), jpeg[i + 8] = uint8_t(width);
+            return jpeg;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
 }
 
 TEST(MjpgDecoder, DamagedSamplesSkipTheTickAndKeepThePicture) {
@@ -159,6 +165,11 @@ TEST(MjpgDecoder, DamagedSamplesSkipTheTickAndKeepThePicture) {
     garbage[0] = 0xFF, garbage[1] = 0xD8, garbage[998] = 0xFF, garbage[999] = 0xD9;
     damaged.push_back({"garbage", garbage});
     damaged.push_back({"empty", {}});
+    // The camera was asked for 640 x 480; no other size is drawn, and a
+    // header's claim is refused before a byte is taken for the picture.
+    damaged.push_back({"64 x 32", encodeJpeg(testPicture(64, 32))});
+    damaged.push_back({"800 x 600", encodeJpeg(testPicture(800, 600))});
+    damaged.push_back({"claims 65500 x 65500", claimingSize(good, 65500, 65500)});
 
     MjpgDecoder decoder;
     for (const auto& [what, bytes] : damaged) {
@@ -221,6 +232,56 @@ TEST(FrameConverter, FramesOfAnotherSizeNeverWritePastTheBitmap) {
     frame = Bitmap(kFrameWidth, kFrameHeight, 3);
     EXPECT_TRUE(converter.convert(FrameFormat::Other, sampleOf(big, 1280, 960), frame));
     EXPECT_EQ(frame.row(0)[0], 255);
+}
+
+// Rows of `width` bytes copied `stride` apart, the gaps filled with 0xEE, as
+// a driver pads them.
+std::vector<uint8_t> padRows(const uint8_t* rows, size_t count, size_t width, size_t stride) {
+    std::vector<uint8_t> out(count * stride, 0xEE);
+    for (size_t r = 0; r < count; ++r) std::copy_n(rows + width * r, width, out.begin() + long(stride * r));
+    return out;
+}
+
+TEST(V4l2Frames, PaddedRowsArePackedBeforeTheFrameLoopSeesThem) {
+    const Bitmap picture = testPicture(kFrameWidth, kFrameHeight);
+    const size_t w = kFrameWidth, h = kFrameHeight;
+    std::vector<uint8_t> out;
+
+    const std::vector<uint8_t> yuy2 = encodeYuy2(picture);
+    std::vector<uint8_t> padded = padRows(yuy2.data(), h, 2 * w, 2 * w + 128);
+    V4l2FrameLayout layout{V4L2_PIX_FMT_YUYV, kFrameWidth, kFrameHeight, 2 * w + 128};
+    EXPECT_EQ(packV4l2Frame(layout, padded.data(), padded.size(), out), kFrameHeight);
+    EXPECT_EQ(out, yuy2);
+    padded.resize(padded.size() - 200);  // the last row cut short
+    EXPECT_EQ(packV4l2Frame(layout, padded.data(), padded.size(), out), 0);
+    // For the fuzzer: format YUYV, 8 x 4 pixels, rows padded by 16 bytes.
+    std::vector<uint8_t> start = {0, 1, 1, 16};
+    start.resize(4 + 32 * 4, 0x80);
+    testing::addToCorpus("cameraframe_fuzz", "padded.yuyv", start);
+
+    // YUV420: the luma rows padded to 704 bytes, the chroma rows to 352.
+    const std::vector<uint8_t> i420 = encodeI420(picture);
+    std::vector<uint8_t> planes = padRows(i420.data(), h, w, 704);
+    for (size_t plane = 0; plane < 2; ++plane) {
+        const auto chroma = padRows(i420.data() + w * h + plane * (w / 2) * (h / 2), h / 2, w / 2, 352);
+        planes.insert(planes.end(), chroma.begin(), chroma.end());
+    }
+    layout = {V4L2_PIX_FMT_YUV420, kFrameWidth, kFrameHeight, 704};
+    EXPECT_EQ(packV4l2Frame(layout, planes.data(), planes.size(), out), kFrameHeight);
+    EXPECT_EQ(out, i420);
+
+    // Uncompressed RGB: top-down R-G-B rows become the bitmap's bottom-up B-G-R.
+    std::vector<uint8_t> rgb(w * 3 * h);
+    for (size_t r = 0; r < h; ++r) {
+        const uint8_t* src = picture.rowFromTop(int(r));
+        for (size_t x = 0; x < w; ++x) {
+            for (int c = 0; c < 3; ++c) rgb[(r * w + x) * 3 + c] = src[3 * x + 2 - c];
+        }
+    }
+    padded = padRows(rgb.data(), h, 3 * w, 3 * w + 64);
+    layout = {V4L2_PIX_FMT_RGB24, kFrameWidth, kFrameHeight, 3 * w + 64};
+    EXPECT_EQ(packV4l2Frame(layout, padded.data(), padded.size(), out), kFrameHeight);
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), picture.data(), picture.data() + picture.byteSize()));
 }
 
 }  // namespace

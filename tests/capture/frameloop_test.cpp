@@ -13,12 +13,14 @@
 namespace tarvel {
 namespace {
 
-// What the test puts in front of the camera next.
+// What the test puts in front of the camera next; nothing once unplugged.
 class ScriptedFrames : public FrameSequence {
 public:
     std::shared_ptr<const Bitmap> next;
+    bool unplugged = false;
     size_t size() const override { return 1; }
     bool picture(size_t, Bitmap& out) override {
+        if (unplugged) return false;
         out.copyFrom(*next);
         return true;
     }
@@ -108,6 +110,8 @@ public:
         sink.tick = ++ticks;
         loop.Timer1Timer();
     }
+    void unplug() { frames_->unplugged = true; }
+    CameraConnection& connection() { return connection_; }
     // `count` ticks of a still scene with flickering noise.
     void still(Scene scene, int count) {
         for (int i = 0; i < count; ++i) {
@@ -485,6 +489,38 @@ TEST(FrameLoopTick, DrawsWhatEachPageShows) {
     rig.tick({200, false, 0, 22, 110});
     EXPECT_TRUE(rig.sink.drawn.empty());
     EXPECT_EQ(rig.images.frame.rowFromTop(240)[280 * 3], 110);
+}
+
+TEST(FrameLoopTick, AnUnpluggedCameraLeavesNoFrozenPictureIsToldOnceAndConnectsAgain) {
+    LoopRig rig;
+    rig.loop.BtnAutoAnswerCardClick();
+    slideIn(rig);
+    rig.unplug();
+    rig.sink.drawn.clear();
+    rig.still({200}, 40);  // long enough for a read, were the last picture still shown
+
+    EXPECT_TRUE(rig.reads.empty());
+    EXPECT_FALSE(rig.connection().running());
+    ASSERT_EQ(rig.prompter.shown().size(), 1u);
+    EXPECT_EQ(rig.prompter.shown()[0].kind, PromptKind::Notice);
+    EXPECT_EQ(rig.prompter.shown()[0].text, kCameraLost);
+    // The pictures are cleared once, and no frame is drawn after that.
+    ASSERT_EQ(rig.sink.drawn.size(), 2u);
+    for (const auto& d : rig.sink.drawn) {
+        EXPECT_EQ(d.command.kind, DrawCommand::Kind::Fill);
+        EXPECT_EQ(d.command.colour, kViewBackground);
+        EXPECT_EQ(d.tick, rig.ticks - 39);
+    }
+    EXPECT_EQ(rig.sink.drawn[0].command.surface, Surface::ConnectPicture);
+    EXPECT_EQ(rig.sink.drawn[1].command.surface, Surface::GradingView);
+
+    ASSERT_EQ(rig.connection().connect(rig.prompter, nullptr, rig.images), CameraConnection::Result::Connected);
+    rig.sink.drawn.clear();
+    slideIn(rig);
+    rig.still({200}, 30);
+    EXPECT_EQ(rig.sink.of(DrawCommand::Kind::Frame).size(), 35u);
+    EXPECT_EQ(rig.reads.size(), 1u);
+    EXPECT_EQ(rig.prompter.shown().size(), 1u);
 }
 
 }  // namespace

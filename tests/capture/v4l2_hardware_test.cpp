@@ -28,7 +28,7 @@ int main() {
     if (camera.start([&](const uint8_t*, size_t n, int, int) {
             bytes = n;
             ++frames;
-        }) != 0) {
+        }, nullptr) != 0) {
         return 1;
     }
     for (int i = 0; i < 50 && frames < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -125,7 +125,7 @@ TEST_F(GradeProgram, GradesAClassAndTheRunOpensAgain) {
     EXPECT_NE(lines[5].value("hint").toString().toStdString().find("202410199"), std::string::npos);
 
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(readWholeFile(yj, bytes));
+    ASSERT_EQ(readWholeFile(yj, bytes, kMaxRawFileSize), FileRead::Ok);
     RawFileContent content;
     ASSERT_TRUE(decodeRawFile(bytes.data(), bytes.size(), content));
     ASSERT_EQ(content.records.size(), 4u);
@@ -152,7 +152,7 @@ TEST_F(GradeProgram, AStandardAnswerAloneSavesOneRecordAndTheNextBlankCardRepeat
     Ran first = run(grade("--grade 20241 --class ALL --out '" + yj + "' " + photo("standard", "", key)), scratch);
     ASSERT_EQ(first.status, 0) << first.err;
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(readWholeFile(yj, bytes));
+    ASSERT_EQ(readWholeFile(yj, bytes, kMaxRawFileSize), FileRead::Ok);
     EXPECT_EQ(bytes.size(), 287775u + 2620);
 
     // Continued from the file alone: its roster, exam and group.
@@ -167,7 +167,7 @@ TEST_F(GradeProgram, AStandardAnswerAloneSavesOneRecordAndTheNextBlankCardRepeat
     EXPECT_EQ(lines[0].value("record").toInt(-1), 0);
     EXPECT_EQ(lines[0].value("prompt").toString().toStdString(), "结果和上次相同");
     RawFileContent content;
-    ASSERT_TRUE(readWholeFile(again, bytes));
+    ASSERT_EQ(readWholeFile(again, bytes, kMaxRawFileSize), FileRead::Ok);
     ASSERT_TRUE(decodeRawFile(bytes.data(), bytes.size(), content));
     ASSERT_EQ(content.records.size(), 1u);
     EXPECT_EQ(content.records[0].readCount, 2);

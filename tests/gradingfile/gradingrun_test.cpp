@@ -10,6 +10,7 @@
 #include "base/gbk.h"
 #include "base/paths.h"
 #include "roster/recordtext.h"
+#include "tests/hugefile.h"
 #include "tests/programfolder.h"
 #include "tests/samplecard/samplecard.h"
 
@@ -172,13 +173,19 @@ TEST_F(GradingRunCommands, OpenAsksToSaveFirstAndRefusesDamagedFilesWithNothingC
     writeI32(&tooMany[287771], 5001);
     ASSERT_TRUE(saveFileAtomically(yj("多.yj"), tooMany, error));
 
+    const testing::HugeFile huge(yj("大.yj"));  // refused by its size, unread
+    ASSERT_TRUE(huge.ok());
+
     run.records.pop_back();  // unsaved work
     run.unsaved = true;
     const GradingRun before = run;
-    for (const char* name : {"短.yj", "多.yj", "没有.yj"}) {
+    for (const char* name : {"短.yj", "多.yj", "没有.yj", "大.yj"}) {
         prompter.clear();
         dialogs.pick(yj(name));
-        EXPECT_FALSE(BtnOpenYJFile1Click(run, prompter, dialogs)) << name;  // the question answered No
+        const long grewMb = testing::peakMemoryGrowthMb([&] {
+            EXPECT_FALSE(BtnOpenYJFile1Click(run, prompter, dialogs)) << name;  // the question answered No
+        });
+        EXPECT_LT(grewMb, 100) << name;
         ASSERT_EQ(prompter.shown().size(), 2u);
         EXPECT_EQ(prompter.shown()[0].kind, PromptKind::YesNo);
         EXPECT_EQ(prompter.shown()[0].title, "Tarvel阅卷");

@@ -49,7 +49,7 @@ TEST_F(MergeTool, MergedFileReportsAndCountsLikeAnyOther) {
 
     // The hand-assigned mark of 202410101 stays in its byte.
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(readWholeFile(all, bytes));
+    ASSERT_EQ(readWholeFile(all, bytes, kMaxRawFileSize), FileRead::Ok);
     ASSERT_EQ(bytes.size(), rawFileSize(3));
     EXPECT_EQ(bytes[kRawRecordsAt + kGradingRecordSize + kHandAssignedAt], 1);
 
@@ -59,7 +59,7 @@ TEST_F(MergeTool, MergedFileReportsAndCountsLikeAnyOther) {
                                                                      "--csv --out " + quote(csv),
             scratch);
     ASSERT_EQ(report.status, 0) << report.err;
-    ASSERT_TRUE(readWholeFile(csv, bytes));
+    ASSERT_EQ(readWholeFile(csv, bytes, 1 << 20), FileRead::Ok);
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_NE(text.find("202410101,3"), std::string::npos) << text;
     EXPECT_NE(text.find("202410201,1"), std::string::npos) << text;

@@ -10,6 +10,7 @@
 
 #include "base/bytes.h"
 #include "tests/corpus.h"
+#include "tests/hugefile.h"
 #include "recognition/imagefile.h"
 
 namespace tarvel {
@@ -110,6 +111,56 @@ TEST(ImageFile, DamagedOrForeignDataIsRefused) {
     std::remove(path.c_str());
     EXPECT_FALSE(readImageFile(tempPath("missing.png"), image, message));
     EXPECT_EQ(message.rfind("无法打开图像文件：", 0), 0u);
+}
+
+// The start of a PNG whose header claims width x height pixels.
+std::vector<uint8_t> pngClaiming(uint32_t width, uint32_t height) {
+    std::vector<uint8_t> b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&](const char* type, std::vector<uint8_t> data) {
+        std::vector<uint8_t> body(type, type + 4);
+        body.insert(body.end(), data.begin(), data.end());
+        uint32_t crc = 0xFFFFFFFF;
+        for (uint8_t byte : body) {
+            crc ^= byte;
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+        }
+        crc ^= 0xFFFFFFFF;
+        auto bigEndian = [&](uint32_t v) {
+            for (int shift = 24; shift >= 0; shift -= 8) b.push_back(uint8_t(v >> shift));
+        };
+        bigEndian(uint32_t(data.size()));
+        b.insert(b.end(), body.begin(), body.end());
+        bigEndian(crc);
+    };
+    chunk("IHDR", {uint8_t(width >> 24), uint8_t(width >> 16), uint8_t(width >> 8), uint8_t(width),
+                   uint8_t(height >> 24), uint8_t(height >> 16), uint8_t(height >> 8), uint8_t(height), 8, 2, 0, 0,
+                   0});
+    chunk("IDAT", {});
+    chunk("IEND", {});
+    return b;
+}
+
+TEST(ImageFile, OversizedPicturesAreRefusedBeforeAnyMemoryIsTakenForThem) {
+    // Headers claiming 65500 x 65500 pixels (12 GB as a bitmap).
+    const std::vector<uint8_t> png = pngClaiming(65500, 65500);
+    const std::vector<uint8_t> jpeg = {0xFF, 0xD8,                                            // start
+                                       0xFF, 0xC0, 0, 17, 8, 0xFF, 0xDC, 0xFF, 0xDC, 3,        // frame header
+                                       1,    0x22, 0, 2,  0x11, 1, 3, 0x11, 1,
+                                       0xFF, 0xDA, 0, 12, 3,    1, 0, 2, 0x11, 3, 0x11, 0, 63, 0,  // scan
+                                       0xFF, 0xD9};
+    // And a file of 4 GB.
+    const std::string path = tempPath("huge.png");
+    const testing::HugeFile huge(path);
+    ASSERT_TRUE(huge.ok());
+    Bitmap image;
+    std::string message;
+    const long grewMb = testing::peakMemoryGrowthMb([&] {
+        EXPECT_FALSE(decodeImage(png.data(), png.size(), image));
+        EXPECT_FALSE(decodeImage(jpeg.data(), jpeg.size(), image));
+        EXPECT_FALSE(readImageFile(path, image, message));
+    });
+    EXPECT_LT(grewMb, 100);
+    EXPECT_EQ(message, "图像文件过大：" + path);
 }
 
 TEST(ImageFile, ResizingAveragesTheCoveredPixels) {

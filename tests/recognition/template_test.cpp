@@ -13,6 +13,7 @@
 #include "base/paths.h"
 #include "recognition/cardtemplate.h"
 #include "tests/corpus.h"
+#include "tests/hugefile.h"
 #include "tests/samplecard/samplecard.h"
 
 using namespace tarvel;
@@ -151,7 +152,9 @@ TEST_F(TemplateFiles, LoadsAUsableLayoutAndKeepsThePreviousOnFailure) {
     EXPECT_EQ(encodeTemplate(store.current), (std::array<uint8_t, kTemplateSize>{}));
 }
 
-TEST_F(TemplateFiles, RefusesLayoutsBeyondTheCapacities) {
+// Refused: counts beyond the cell tables, and geometry that would leave the
+// reader sampling cells far off the card or a billion pixels high, for ever.
+TEST_F(TemplateFiles, RefusesLayoutsBeyondTheCapacitiesOrTheCard) {
     struct Case {
         const char* name;
         void (*spoil)(CardTemplate&);
@@ -168,6 +171,17 @@ TEST_F(TemplateFiles, RefusesLayoutsBeyondTheCapacities) {
         {"h.dat", [](CardTemplate& t) { t.admissionDigits = -1; }, "admissionDigits"},
         {"i.dat", [](CardTemplate& t) { t.cellWidth = std::numeric_limits<float>::quiet_NaN(); }, "偏移8"},
         {"j.dat", [](CardTemplate& t) { t.lowerLineLength = 0; }, "lowerLineLength"},
+        {"k.dat", [](CardTemplate& t) { t.admissionX = 3e9f; }, "admissionX"},
+        {"l.dat", [](CardTemplate& t) { t.cellHeight = 1e9f; }, "cellHeight"},
+        // Cells of 104 pixels when the lower line spans the whole card.
+        {"m.dat", [](CardTemplate& t) { t.cellWidth = 13; }, "cellWidth"},
+        // The lines alone 802 pixels apart at the smallest scale a card is found at.
+        {"n.dat", [](CardTemplate& t) { t.lineSpacing = 401; }, "lineSpacing"},
+        {"o.dat", [](CardTemplate& t) { t.scoreDigits = 3, t.scoreY = -1e6f; }, "scoreY"},
+        {"p.dat", [](CardTemplate& t) { t.areaOneColumns = 1, t.areaOneRows = 17, t.blockPitchY = 30; }, "blockPitchY"},
+        {"q.dat", [](CardTemplate& t) { t.answerY = 1e5f; }, "answerY"},
+        {"r.dat", [](CardTemplate& t) { t.abCellBX = -1e9f; }, "abCellBX"},
+        {"s.dat", [](CardTemplate& t) { t.originOffsetX = 3e38f; }, "originOffsetX"},
     };
     for (const Case& c : cases) {
         CardTemplate t = usableLayout();
@@ -192,10 +206,20 @@ TEST_F(TemplateFiles, RefusesLayoutsBeyondTheCapacities) {
     EXPECT_FALSE(store.LoadCurrentTemplate(prompter));
     EXPECT_NE(prompter.texts().at(0).find("391"), std::string::npos);
 
-    // Bytes beyond the record are never read.
+    // Bytes beyond the record are never read, and a file of 4 GB is no layout.
     std::vector<uint8_t> longer(bytes.begin(), bytes.end());
     longer.resize(1000, 0xFF);
     write("long.dat", longer.data(), longer.size());
     store.chosenCardName = "long.dat";
     EXPECT_TRUE(store.LoadCurrentTemplate(prompter));
+    const tarvel::testing::HugeFile huge((folder_ / "模板文件" / "大.dat").string());
+    ASSERT_TRUE(huge.ok());
+    store.chosenCardName = "大.dat";
+    EXPECT_FALSE(store.LoadCurrentTemplate(prompter));
+    EXPECT_EQ(prompter.texts().back(), "模板文件“大.dat”无效：文件过大，不是模板文件。");
+
+    // Cells of exactly 100 pixels are still readable.
+    CardTemplate largest = usableLayout();
+    largest.cellWidth = 12.5f;
+    EXPECT_EQ(checkTemplate(largest, "t.dat"), "");
 }

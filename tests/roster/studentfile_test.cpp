@@ -4,6 +4,7 @@
 
 #include "base/bytes.h"
 #include "tests/corpus.h"
+#include "tests/hugefile.h"
 #include "tests/programfolder.h"
 
 namespace tarvel {
@@ -182,6 +183,14 @@ TEST_F(StudentFiles, ANewRunLoadsTheRememberedFileOrTheSampleRoster) {
         EXPECT_FALSE(state.sampleHint);
     }
 
+    // A base.dat of 4 GB is not read: the reset roster.
+    {
+        const testing::HugeFile huge(baseDat());
+        ASSERT_TRUE(huge.ok());
+        EXPECT_LT(testing::peakMemoryGrowthMb([&] { loadLastRoster(state); }), 100);
+        EXPECT_EQ(state.roster, Roster{});
+    }
+
     // No base.dat and no sample roster: the reset roster and no hint.
     std::filesystem::remove(baseDat());
     std::filesystem::remove(xs(installed::kSampleRoster));
@@ -236,13 +245,22 @@ TEST_F(StudentFiles, OpenCancelledOrRefusedChangesNothing) {
 
     std::string error;
     ASSERT_TRUE(saveFileAtomically(xs("坏.xs"), std::vector<uint8_t>(3000, 0), error));
-    dialogs.pick(xs("坏.xs"));
-    EXPECT_FALSE(openStudentFile(state, prompter, dialogs));
-    EXPECT_EQ(prompter.texts().size(), 1u);
-    EXPECT_EQ(state.roster, threeStudents());
-    EXPECT_EQ(state.currentPath, xs("旧.xs"));
-    EXPECT_TRUE(state.sampleHint);
-    EXPECT_FALSE(lastStudentFile());
+    const testing::HugeFile huge(xs("大.xs"));
+    ASSERT_TRUE(huge.ok());
+    for (const char* name : {"坏.xs", "大.xs"}) {
+        prompter.clear();
+        dialogs.pick(xs(name));
+        const long grewMb =
+            testing::peakMemoryGrowthMb([&] { EXPECT_FALSE(openStudentFile(state, prompter, dialogs)); });
+        EXPECT_LT(grewMb, 100) << name;  // refused by its size, unread
+        ASSERT_EQ(prompter.texts().size(), 1u);
+        EXPECT_EQ(prompter.texts()[0].rfind(std::string("打开学生信息文件“") + name + "”失败：", 0), 0u);
+        EXPECT_EQ(state.roster, threeStudents());
+        EXPECT_EQ(state.currentPath, xs("旧.xs"));
+        EXPECT_TRUE(state.sampleHint);
+        EXPECT_FALSE(lastStudentFile());
+    }
+    EXPECT_EQ(prompter.texts()[0], "打开学生信息文件“大.xs”失败：文件过大，不是学生信息文件。");
 }
 
 TEST_F(StudentFiles, SavingTheSampleRosterAsksForANewNameAndLeavesTheSampleAsSupplied) {

@@ -42,7 +42,8 @@ bool loadRun(const Options& options, RawFileContent& run, GroupChoice& group, st
     std::vector<uint8_t> bytes;
     std::string problem;
     code = kUsage;
-    if (!readWholeFile(options.runPath, bytes) || !decodeRawFile(bytes.data(), bytes.size(), run, &problem)) {
+    if (readWholeFile(options.runPath, bytes, kMaxRawFileSize) != FileRead::Ok ||
+        !decodeRawFile(bytes.data(), bytes.size(), run, &problem)) {
         message = std::string(kOpenRawFileFailed) + (problem.empty() ? "" : "（" + problem + "）");
         return false;
     }

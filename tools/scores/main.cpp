@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> bytes;
     RawFileContent run;
     std::string problem;
-    if (!readWholeFile(argv[1], bytes) || !decodeRawFile(bytes.data(), bytes.size(), run, &problem)) {
+    if (readWholeFile(argv[1], bytes, kMaxRawFileSize) != FileRead::Ok ||
+        !decodeRawFile(bytes.data(), bytes.size(), run, &problem)) {
         std::cerr << kOpenRawFileFailed << (problem.empty() ? "" : "（" + problem + "）") << '\n';
         return 2;
     }
