@@ -115,6 +115,8 @@ void FrameLoop::cameraLost() {
     draw(DrawCommand::Kind::Fill, Surface::ConnectPicture, {0, 0, kFrameWidth, kFrameHeight}, 0, {},
          kViewBackground);
     draw(DrawCommand::Kind::Fill, Surface::GradingView, viewArea_, 0, {}, kViewBackground);
+    // On the grading page the memo keeps saying why no card is read.
+    if (page_ == Page::Grading) p_.ui.showMemo(kCameraLost);
     p_.prompter.notice(kCameraLost);
 }
 

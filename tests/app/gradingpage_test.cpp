@@ -69,6 +69,14 @@ std::unique_ptr<FrameSequence> stillScene() {
     return frames;
 }
 
+// The still scene from a camera that can be unplugged: no picture then.
+struct UnpluggableScene : FrameSequence {
+    std::unique_ptr<FrameSequence> scene = stillScene();
+    std::shared_ptr<std::atomic<bool>> unplugged;
+    size_t size() const override { return scene->size(); }
+    bool picture(size_t index, Bitmap& out) override { return !*unplugged && scene->picture(index, out); }
+};
+
 // A voice that takes its time: it speaks until released, or for `ms`.
 struct SlowSpeaker : Speaker {
     std::atomic<bool> release{false};
@@ -450,6 +458,40 @@ private slots:
         QCOMPARE(speaker->spoken.load(), 1);
         QVERIFY(!rig.capture().connection().running());
         QTest::qWait(20);  // the end of the speech arrives after the close: harmless
+    }
+
+    void aLostCameraIsToldHereAndGradingGoesOnAfterReconnecting() {
+        GradingRig rig("gp-lost");
+        auto unplugged = std::make_shared<std::atomic<bool>>(false);
+        rig.frames = [unplugged] {
+            auto frames = std::make_unique<UnpluggableScene>();
+            frames->unplugged = unplugged;
+            return frames;
+        };
+        rig.find("BtnConn")->click();
+        rig.capture().timer().stop();
+        rig.enterWithStudents();
+        rig.click("BtnAutoAnswerCard");
+        rig.tick();
+        *unplugged = true;
+        for (int i = 0; i < 30; ++i) rig.tick();
+        QCOMPARE(rig.prompter.texts(), std::vector<std::string>{kCameraLost});
+        QCOMPARE(rig.find<QPlainTextEdit>("MemoTiShi")->toPlainText(), QString(kCameraLost));
+        QVERIFY(rig.sounds.played.empty());
+
+        // "连接摄像头" on page 2 again, then back on this page: the watch reads.
+        rig.click("BtnBack5");
+        rig.click("BtnBack4");
+        rig.click("BtnBack3");
+        QCOMPARE(rig.window.currentPage(), 2);
+        *unplugged = false;
+        rig.click("BtnConn");
+        rig.capture().timer().stop();
+        rig.enterGradingPage();
+        QCOMPARE(rig.find("BtnAutoAnswerCard")->text(), QString(kAutoOff));
+        for (int i = 0; i < 25 && rig.sounds.played.empty(); ++i) rig.tick();
+        QCOMPARE(rig.sounds.played, std::vector<std::string>{"wrong.wav"});
+        QCOMPARE(rig.prompter.texts().size(), size_t(1));
     }
 
     void leavingThePageStopsTheWatch() {

@@ -513,6 +513,7 @@ TEST(FrameLoopTick, AnUnpluggedCameraLeavesNoFrozenPictureIsToldOnceAndConnectsA
     }
     EXPECT_EQ(rig.sink.drawn[0].command.surface, Surface::ConnectPicture);
     EXPECT_EQ(rig.sink.drawn[1].command.surface, Surface::GradingView);
+    EXPECT_EQ(rig.ui.memos, (std::vector<std::string>{kCameraLost}));
 
     ASSERT_EQ(rig.connection().connect(rig.prompter, nullptr, rig.images), CameraConnection::Result::Connected);
     rig.sink.drawn.clear();
