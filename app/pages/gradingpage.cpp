@@ -19,16 +19,16 @@ QString memoText(const std::string& text) { return qs(text).replace("\r\n", "\n"
 
 GradingPage::GradingPage(AppContext& context, QWidget* parent)
     : WizardPage(5, "进行阅卷", context, parent), model_(context.run) {
-    panel1_ = new QWidget;
-    panel1_->setObjectName("Panel1");
-    view_ = new LiveView(panel1_);
+    auto* panel1 = new QWidget;
+    panel1->setObjectName("Panel1");
+    view_ = new LiveView(panel1);
     view_->setObjectName("ImageView");
     view_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    auto* panel2 = new QWidget(panel1_);
+    auto* panel2 = new QWidget(panel1);
     panel2->setObjectName("Panel2");
     panel2->setFixedWidth(kPanel2Width);
     buildPanel2(panel2);
-    auto* row = new QHBoxLayout(panel1_);
+    auto* row = new QHBoxLayout(panel1);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(view_, 1);
     row->addWidget(panel2);
@@ -38,7 +38,7 @@ GradingPage::GradingPage(AppContext& context, QWidget* parent)
     splitter_->setObjectName("Splitter1");
     splitter_->setHandleWidth(5);
     splitter_->setChildrenCollapsible(false);
-    splitter_->addWidget(panel1_);
+    splitter_->addWidget(panel1);
     splitter_->addWidget(grid_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);

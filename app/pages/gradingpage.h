@@ -70,7 +70,6 @@ private:
     void changed();
 
     LiveView* view_;
-    QWidget* panel1_;
     QSplitter* splitter_;
     GradingGridModel model_;
     GradingGridView* grid_;
