@@ -5,6 +5,12 @@
 
 namespace tarvel {
 
+GradingChoice GradingCardReader::choice() const {
+    const Roster& roster = run_.students.roster;
+    const GroupChoice chosen = choiceFromFilter(roster, run_.filter);
+    return GradingChoice{roster.gradesEnabled, chosen.gradeChosen, roster.classesEnabled, chosen.classIndex >= 0};
+}
+
 ReadResult GradingCardReader::read(ImageSet& images, std::string& promptText, std::string& memo) {
     return LocateOnce(images, run_.layout.current, run_.layout.family(), result_, locator_,
                       judge(images, promptText, memo));

@@ -38,6 +38,10 @@ public:
         return [this](ImageSet& images, std::string& prompt, std::string& memo) { return read(images, prompt, memo); };
     }
 
+    // The grade and class boxes of the grading page, as the run's filter
+    // sets them: the checks before a read.
+    GradingChoice choice() const;
+
     // The grading page's one click on a roster suggestion: stores a card the
     // last read refused as unknown (Judgement::unknownCard) for roster student
     // `student` (StoreCardForStudent), with the same bookkeeping as a read:

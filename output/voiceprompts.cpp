@@ -1,6 +1,7 @@
 #include "output/voiceprompts.h"
 
 #include "base/paths.h"
+#include "output/speechthread.h"
 
 namespace tarvel {
 
@@ -95,14 +96,19 @@ void setReadingTexts(ReadResult result, std::string& promptText, std::string& me
     memo = asksToMoveCard(result) ? promptText + kMoveCardSuffix : promptText;
 }
 
-void Announcer::AnnounceReading(ReadResult result, std::string& promptText, std::string& memo,
+bool Announcer::AnnounceReading(ReadResult result, std::string& promptText, std::string& memo,
                                 const MemoDisplay& showMemo) {
     setReadingTexts(result, promptText, memo);
     if (showMemo) showMemo(memo);
     sounds_.play(installedPath(waveFor(result)));
-    if (!speechOn_) return;
+    if (!speechOn_) return false;
+    if (thread_) {
+        thread_->start(voice_, speechTextFor(promptText), kSpeechPauseMs);
+        return true;
+    }
     clock_.sleepMs(kSpeechPauseMs);
     if (voice_) voice_->speak(speechTextFor(promptText));
+    return false;
 }
 
 }  // namespace tarvel
