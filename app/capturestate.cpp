@@ -10,7 +10,11 @@ CaptureState::CaptureState(Services& services, FrameLoopUi& ui, CardReadFn read,
       announcer_(services.sounds, services.clock, services.voices),
       loop_(std::make_unique<FrameLoop>(
           FrameLoop::Parts{connection_, images_, services.clock, views_, services.prompter, announcer_, ui},
-          std::move(read), std::move(choice))) {
+          std::move(read), std::move(choice))),
+      speech_(services.clock, [this] {
+          QMetaObject::invokeMethod(this, [this] { loop_->speechEnded(); }, Qt::QueuedConnection);
+      }) {
+    announcer_.speakOn(&speech_);
     timer_.setObjectName("Timer1");
     timer_.setInterval(kTickMs);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -22,7 +26,8 @@ CaptureState::~CaptureState() { stop(); }
 CameraConnection::Result CaptureState::connect() {
     const auto result = connection_.connect(services_.prompter, services_.cameras, images_);
     if (result == CameraConnection::Result::Connected) {
-        loop_->setTimerEnabled(true);
+        // While a prompt is spoken the loop waits for its end to run again.
+        if (!loop_->speaking()) loop_->setTimerEnabled(true);
         timer_.start();
     }
     return result;
@@ -31,6 +36,7 @@ CameraConnection::Result CaptureState::connect() {
 void CaptureState::stop() {
     timer_.stop();
     loop_->setTimerEnabled(false);
+    speech_.wait();
     connection_.disconnect();
 }
 

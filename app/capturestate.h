@@ -9,6 +9,7 @@
 
 #include "capture/connection.h"
 #include "capture/frameloop.h"
+#include "output/speechthread.h"
 #include "context.h"
 #include "widgets/liveview.h"
 
@@ -26,7 +27,8 @@ public:
     // "连接摄像头": connects (asking through the device list window when
     // there are several cameras) and, once connected, starts Timer1.
     CameraConnection::Result connect();
-    // At shutdown: the timer stops and the camera is released.
+    // At shutdown: the timer stops, a prompt being spoken is let finish and
+    // the camera is released.
     void stop();
 
     // The wizard page now showing, for what the tick draws.
@@ -49,6 +51,9 @@ private:
     Announcer announcer_;
     SurfaceRouter views_;
     std::unique_ptr<FrameLoop> loop_;
+    // Pause and speech of each read, so that the window keeps painting; the
+    // frame loop hears of the end on this thread.
+    SpeechThread speech_;
     QTimer timer_;
     FrameLoop::Page page_ = FrameLoop::Page::Other;
     int viewWidth_ = 0;

@@ -27,9 +27,8 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
       services_(services),
       run_(std::make_unique<GradingRun>()),
       reader_(*run_, services.prompter),
-      // The grade and class boxes come with the grading page's content.
       capture_(std::make_unique<CaptureState>(services, static_cast<FrameLoopUi&>(*this), reader_.function(),
-                                              [] { return GradingChoice{}; })),
+                                              [this] { return reader_.choice(); })),
       context_{*run_, *capture_, services} {
     setObjectName("MainForm");
     setWindowTitle(kAppTitle);
@@ -48,7 +47,8 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
     addPage(new CameraPage(context_));
     addPage(new StudentsPage(context_));
     addPage(new ExamPage(context_));
-    addPage(new GradingPage(context_));
+    grading_ = new GradingPage(context_);
+    addPage(grading_);
     addPage(new OutputPage(context_));
     buildMenus();
     buildToolBar();
@@ -56,7 +56,11 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
     // F1 anywhere in this window asks for the topic of the page showing.
     qApp->installEventFilter(this);
     // A judged card may have changed the run (an accepted card is unsaved).
-    reader_.onJudged = [this](const Judgement&) { syncSaveButton(); };
+    reader_.onJudged = [this](const Judgement& judgement) {
+        grading_->cardJudged(judgement);
+        if (!judgement.caption.empty()) setWindowTitle(qs(judgement.caption));
+        syncSaveButton();
+    };
     showPage(1);
     syncSaveButton();
 }
@@ -217,6 +221,9 @@ void MainWindow::syncSaveButton() {
 }
 
 void MainWindow::setCaption(const std::string& caption) { setWindowTitle(qs(caption)); }
+void MainWindow::setAnswerButtonEnabled(bool on) { grading_->setAnswerButtonEnabled(on); }
+void MainWindow::setAutoButtonCaption(const std::string& caption) { grading_->setAutoButtonCaption(caption); }
+void MainWindow::showMemo(const std::string& text) { grading_->showMemo(text); }
 
 void MainWindow::openFolder(const char* relative) {
     const std::string path = installedPath(relative);

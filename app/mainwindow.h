@@ -15,6 +15,7 @@
 
 namespace tarvel::app {
 
+class GradingPage;
 class HelpWindow;
 
 inline constexpr const char* kUseNextOrBack = "请点上一步或下一步进行换页";
@@ -44,8 +45,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What the frame loop changes on the window.
+    // What the frame loop changes on the window (and on the grading page).
     void setCaption(const std::string& caption) override;
+    void setAnswerButtonEnabled(bool on) override;
+    void setAutoButtonCaption(const std::string& caption) override;
+    void showMemo(const std::string& text) override;
 
     void buildMenus();
     void buildToolBar();
@@ -64,6 +68,7 @@ private:
     std::unique_ptr<CaptureState> capture_;
     AppContext context_;
     QTabWidget* pages_;
+    GradingPage* grading_ = nullptr;
     QAction* save_ = nullptr;      // BtnSave
     QAction* saveMenu_ = nullptr;  // N15
     HelpWindow* help_ = nullptr;

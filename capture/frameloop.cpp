@@ -115,6 +115,8 @@ void FrameLoop::cameraLost() {
     draw(DrawCommand::Kind::Fill, Surface::ConnectPicture, {0, 0, kFrameWidth, kFrameHeight}, 0, {},
          kViewBackground);
     draw(DrawCommand::Kind::Fill, Surface::GradingView, viewArea_, 0, {}, kViewBackground);
+    // On the grading page the memo keeps saying why no card is read.
+    if (page_ == Page::Grading) p_.ui.showMemo(kCameraLost);
     p_.prompter.notice(kCameraLost);
 }
 
@@ -202,11 +204,23 @@ ReadResult FrameLoop::readOnce() {
 }
 
 void FrameLoop::BtnAnswerCardClick() {
-    if (!choiceComplete()) return;
+    if (speaking_ || !choiceComplete()) return;
+    if (p_.images.frame.empty()) {
+        p_.prompter.message(kConnectFirst);
+        return;
+    }
     timerEnabled_ = false;
     const ReadResult code = RetryDarker(p_.images, [this] { return readOnce(); });
-    p_.announcer.AnnounceReading(code, promptText_, memo_, [this](const std::string& m) { p_.ui.showMemo(m); });
+    speaking_ =
+        p_.announcer.AnnounceReading(code, promptText_, memo_, [this](const std::string& m) { p_.ui.showMemo(m); });
+    if (!speaking_) timerEnabled_ = true;
+}
+
+void FrameLoop::speechEnded() {
+    if (!speaking_) return;
+    speaking_ = false;
     timerEnabled_ = true;
+    if (autoGrading_) stableSince_ = p_.clock.nowMs();
 }
 
 void FrameLoop::BtnAutoAnswerCardClick() {

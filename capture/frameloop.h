@@ -96,10 +96,19 @@ public:
     void setViewSize(int width, int height);
     // The standard answer was edited and not yet rescored.
     void setRescorePending(bool pending) { rescorePending_ = pending; }
+    bool rescorePending() const { return rescorePending_; }
 
     void Timer1Timer();
+    // One card read with its messages and sounds. Ignored while the previous
+    // read is still being spoken; without a picture to read, the user is
+    // asked to connect the camera.
     void BtnAnswerCardClick();
     void BtnAutoAnswerCardClick();
+    // The announcer has spoken the last read on its speech thread: the timer
+    // runs again, and the watch counts the stillness from now, as it does
+    // after a read spoken on this thread.
+    void speechEnded();
+    bool speaking() const { return speaking_; }
 
     bool autoGrading() const { return autoGrading_; }
     bool cardGraded() const { return cardGraded_; }
@@ -137,6 +146,7 @@ private:
     Rect viewRect_;
     Rect viewArea_;
 
+    bool speaking_ = false;
     bool autoGrading_ = false;
     bool cardGraded_ = false;
     uint32_t stableSince_ = 0;

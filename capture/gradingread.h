@@ -6,6 +6,7 @@
 // retries codes 1 and 2 at threshold 120 itself, so this reads exactly once
 // per call.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/prompter.h"
@@ -13,6 +14,7 @@
 #include "grading/judgement.h"
 #include "gradingfile/gradingrun.h"
 #include "recognition/location.h"
+#include "recognition/picturescale.h"
 
 namespace tarvel {
 
@@ -26,10 +28,19 @@ public:
     // by the judgement. The judgement's hint goes to `memo`, its short text
     // to `promptText`.
     ReadResult read(ImageSet& images, std::string& promptText, std::string& memo);
+    // A still picture of any size read and judged as a press of "阅卷"
+    // reads a camera frame (see picturescale.h); nullopt when its data turn
+    // out damaged. `used` receives how the picture was framed.
+    std::optional<ReadResult> readPicture(StillPicture& picture, ImageSet& images, std::string& promptText,
+                                          std::string& memo, FrameView* used = nullptr);
     // The reader as the frame loop calls it; the reader must outlive the loop.
     CardReadFn function() {
         return [this](ImageSet& images, std::string& prompt, std::string& memo) { return read(images, prompt, memo); };
     }
+
+    // The grade and class boxes of the grading page, as the run's filter
+    // sets them: the checks before a read.
+    GradingChoice choice() const;
 
     // The grading page's one click on a roster suggestion: stores a card the
     // last read refused as unknown (Judgement::unknownCard) for roster student
@@ -46,6 +57,8 @@ public:
     const LocationResult& location() const { return result_; }
 
 private:
+    // The judgement of a located card, as location's afterLocated.
+    AfterLocated judge(ImageSet& images, std::string& promptText, std::string& memo);
     JudgeContext context() const;
     bool finish(const Judgement& judgement, std::string& promptText, std::string& memo);
 

@@ -119,23 +119,32 @@ std::vector<int> questionColumnWidths(const ExamSettings& settings) {
 }
 
 std::vector<std::string> gridRowTexts(const GradingRecord& r, int gridRow, const ExamSettings& settings) {
-    std::vector<std::string> cells{gridRow >= 2 ? std::to_string(gridRow - 1) : std::string(),
-                                   "已阅" + std::to_string(r.readCount) + "次",
-                                   r.paperType == 0 ? "A" : "B",
-                                   r.admissionNumber,
-                                   gridRow == 1 ? std::string(kStandardAnswerName) : r.name,
-                                   r.gradeName,
-                                   r.classCode,
-                                   floatToText(r.total),
-                                   floatToText(r.subjectiveScore),
-                                   floatToText(r.objectiveScore),
-                                   std::to_string(r.extraCount),
-                                   std::to_string(r.missingCount),
-                                   std::to_string(r.wrongCount)};
-    for (int q = 1; q <= std::clamp(settings.questionCount, 0, kMaxExamQuestions); ++q) {
-        cells.push_back(r.answer(q).str());
-    }
+    std::vector<std::string> cells;
+    const int columns = kFirstQuestionColumn + std::clamp(settings.questionCount, 0, kMaxExamQuestions);
+    for (int c = 0; c < columns; ++c) cells.push_back(gridCellText(r, gridRow, c, settings));
     return cells;
+}
+
+std::string gridCellText(const GradingRecord& r, int gridRow, int column, const ExamSettings& settings) {
+    switch (column) {
+        case 0: return gridRow >= 2 ? std::to_string(gridRow - 1) : std::string();
+        case 1: return "已阅" + std::to_string(r.readCount) + "次";
+        case 2: return r.paperType == 0 ? "A" : "B";
+        case 3: return r.admissionNumber;
+        case 4: return gridRow == 1 ? std::string(kStandardAnswerName) : r.name;
+        case 5: return r.gradeName;
+        case 6: return r.classCode;
+        case 7: return floatToText(r.total);
+        case 8: return floatToText(r.subjectiveScore);
+        case 9: return floatToText(r.objectiveScore);
+        case 10: return std::to_string(r.extraCount);
+        case 11: return std::to_string(r.missingCount);
+        case 12: return std::to_string(r.wrongCount);
+        default: break;
+    }
+    const int q = column - kFirstQuestionColumn + 1;
+    if (q < 1 || q > std::clamp(settings.questionCount, 0, kMaxExamQuestions)) return {};
+    return r.answer(q).str();
 }
 
 bool markedAsDifferent(const GradingRecord& record, const GradingRecord& standard, int q) {
@@ -178,7 +187,7 @@ bool deleteShownRecords(GradingRecords& records, const Roster& roster, const Gro
 }
 
 bool standardAnswerCellEditable(int gridRow, int column, int recordCount) {
-    return gridRow == 1 && column >= 13 && recordCount > 0;
+    return gridRow == 1 && column >= kFirstQuestionColumn && recordCount > 0;
 }
 
 bool isAnswerText(const std::string& text, bool multiple) {

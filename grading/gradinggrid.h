@@ -70,6 +70,10 @@ std::vector<std::string> gridHeaders(const ExamSettings& settings);
 std::vector<int> questionColumnWidths(const ExamSettings& settings);
 // The texts of grid row `gridRow` (from 1; row 1 is the standard answer).
 std::vector<std::string> gridRowTexts(const GradingRecord& record, int gridRow, const ExamSettings& settings);
+// One cell of that row (column 0 the row number, 13 on the questions); ""
+// outside the columns. A grid draws only the cells it shows, one at a time.
+std::string gridCellText(const GradingRecord& record, int gridRow, int column, const ExamSettings& settings);
+inline constexpr int kFirstQuestionColumn = 13;
 
 // A student's answer is drawn in red where it differs from a standard answer
 // that is not empty.

@@ -189,7 +189,7 @@ Judgement judge(CardMarks& marks, const JudgeContext& c, GradingRecords& records
             return reject("准考证号：" + number + "不属于当前选定的年级！" + kWrongGroupAdvice, "不属于当前年级");
         }
         if (c.roster.classesEnabled && c.choice.classIndex >= 1 && student->classCode != c.choice.classText) {
-            return reject("准考证号：" + number + "不属于当前选定的班级！" + kWrongGroupAdvice, "不属于当前班级");
+            return reject("准考证号：" + number + "不属于当前选定的班级！" + kWrongGroupAdvice, kOtherClassPrompt);
         }
     } else if (records.size() > 1) {
         return reject("准考证号漏填（如果是想修改标准答案，请直接在列表中修改）", "准考证号漏填");

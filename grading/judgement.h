@@ -16,6 +16,10 @@
 
 namespace tarvel {
 
+// The prompt of a card whose student belongs to another class than the one
+// chosen on the grading page.
+inline constexpr const char* kOtherClassPrompt = "不属于当前班级";
+
 // The reading operations the judgement calls, in its order. The program reads
 // a located card through MarkReaderMarks; tests may hand in given readings.
 class CardMarks {

@@ -1,7 +1,9 @@
 #pragma once
 // Milliseconds and pauses, injected so that the frame loop and the voice
 // prompts can be tested without waiting.
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 namespace tarvel {
@@ -20,20 +22,26 @@ public:
     void sleepMs(int ms) override;
 };
 
-// Time moves only when told; pauses advance it and are remembered.
+// Time moves only when told; pauses advance it and are remembered. Safe to
+// use from the speech thread while the test's thread reads it.
 class ManualClock : public Clock {
 public:
     explicit ManualClock(uint32_t start = 0) : now_(start) {}
     uint32_t nowMs() override { return now_; }
     void sleepMs(int ms) override {
+        std::lock_guard<std::mutex> hold(lock_);
         pauses_.push_back(ms);
         now_ += static_cast<uint32_t>(ms);
     }
     void advance(uint32_t ms) { now_ += ms; }
-    const std::vector<int>& pauses() const { return pauses_; }
+    std::vector<int> pauses() const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return pauses_;
+    }
 
 private:
-    uint32_t now_;
+    std::atomic<uint32_t> now_;
+    mutable std::mutex lock_;
     std::vector<int> pauses_;
 };
 

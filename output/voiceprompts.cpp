@@ -1,6 +1,7 @@
 #include "output/voiceprompts.h"
 
 #include "base/paths.h"
+#include "output/speechthread.h"
 
 namespace tarvel {
 
@@ -89,17 +90,25 @@ void Announcer::CBYuYinClick(bool checked, Prompter& prompter) {
     }
 }
 
-void Announcer::AnnounceReading(ReadResult result, std::string& promptText, std::string& memo,
+void setReadingTexts(ReadResult result, std::string& promptText, std::string& memo) {
+    if (result == ReadResult::Ok || result == ReadResult::Refused) return;
+    promptText = readResultText(result);
+    memo = asksToMoveCard(result) ? promptText + kMoveCardSuffix : promptText;
+}
+
+bool Announcer::AnnounceReading(ReadResult result, std::string& promptText, std::string& memo,
                                 const MemoDisplay& showMemo) {
-    if (result != ReadResult::Ok && result != ReadResult::Refused) {
-        promptText = readResultText(result);
-        memo = asksToMoveCard(result) ? promptText + kMoveCardSuffix : promptText;
-    }
+    setReadingTexts(result, promptText, memo);
     if (showMemo) showMemo(memo);
     sounds_.play(installedPath(waveFor(result)));
-    if (!speechOn_) return;
+    if (!speechOn_) return false;
+    if (thread_) {
+        thread_->start(voice_, speechTextFor(promptText), kSpeechPauseMs);
+        return true;
+    }
     clock_.sleepMs(kSpeechPauseMs);
     if (voice_) voice_->speak(speechTextFor(promptText));
+    return false;
 }
 
 }  // namespace tarvel

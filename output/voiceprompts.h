@@ -30,6 +30,11 @@ std::string waveFor(ReadResult result);
 // speech buffer (never inside a character), wrapped in the markup.
 std::string speechTextFor(const std::string& prompt);
 
+// The texts a read leaves: for a location failure `promptText` becomes its
+// short text and `memo` the same, with "，请移动答题卡。" where moving the card
+// helps; Ok and Refused keep what the judgement left.
+void setReadingTexts(ReadResult result, std::string& promptText, std::string& memo);
+
 // Plays a wave file asynchronously; a missing file is silence.
 class SoundPlayer {
 public:
@@ -44,6 +49,8 @@ public:
     virtual void speak(const std::string& markedUpText) = 0;
 };
 
+class SpeechThread;
+
 class Announcer {
 public:
     using VoiceFactory = std::function<std::unique_ptr<Speaker>()>;
@@ -57,18 +64,24 @@ public:
     bool speechOn() const { return speechOn_; }
     bool hasVoice() const { return voice_ != nullptr; }
 
+    // Pause and speech go to `thread` instead of blocking the caller (the
+    // window's thread); null speaks on the caller's thread.
+    void speakOn(SpeechThread* thread) { thread_ = thread; }
+
     // The closing steps of a card read. Location failures set `promptText`
     // and `memo` from the result's text; Ok and Refused keep what the
     // judgement left. The memo is shown, the sound started, then, with speech
-    // on, a 500 ms pause and the prompt spoken.
-    void AnnounceReading(ReadResult result, std::string& promptText, std::string& memo, const MemoDisplay& showMemo);
+    // on, a 500 ms pause and the prompt spoken. True when the pause and the
+    // speech go on on the speech thread, which reports their end.
+    bool AnnounceReading(ReadResult result, std::string& promptText, std::string& memo, const MemoDisplay& showMemo);
 
 private:
     SoundPlayer& sounds_;
     Clock& clock_;
     VoiceFactory makeVoice_;
     bool speechOn_ = false;
-    std::unique_ptr<Speaker> voice_;
+    std::shared_ptr<Speaker> voice_;  // shared with the speech thread while it speaks
+    SpeechThread* thread_ = nullptr;
 };
 
 }  // namespace tarvel

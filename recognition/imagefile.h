@@ -8,8 +8,10 @@
 namespace tarvel {
 
 // Pictures above this many pixels are refused from their header, before any
-// memory is taken for them.
-inline constexpr long long kMaxPixels = 24LL * 1000 * 1000;
+// memory is taken for them: room for a 48-megapixel phone photo and an A4
+// page scanned at 600 dpi (35 megapixels). A JPEG decoded at a reduced size
+// counts the pixels it is decoded to.
+inline constexpr long long kMaxPixels = 50LL * 1000 * 1000;
 // Files above this size are refused unread: room for the largest picture as
 // an uncompressed 32-bit bitmap, with its headers.
 inline constexpr size_t kMaxPictureFileSize = 4 * kMaxPixels + (1 << 20);
@@ -21,6 +23,11 @@ inline constexpr size_t kMaxPictureFileSize = 4 * kMaxPixels + (1 << 20);
 bool readImageFile(const std::string& path, Bitmap& out, std::string& message);
 // The same for the bytes of a picture file.
 bool decodeImage(const uint8_t* bytes, size_t size, Bitmap& out);
+
+// A JPEG picture decoded at eighths/8 of its size (1, 2, 4 or 8 are the
+// decoder's fast reductions); the sides are rounded up. `out` keeps its
+// memory when it already has the size.
+bool decodeJpegScaled(const uint8_t* bytes, size_t size, int eighths, Bitmap& out);
 
 // Writes the picture as an 8-bit RGB PNG file.
 bool writePngFile(const std::string& path, const Bitmap& image);

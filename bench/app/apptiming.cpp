@@ -21,19 +21,16 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "bench/app/windowtiming.h"
 #include "capture/virtualcamera.h"
 #include "mainwindow.h"
 #include "pages/camerapage.h"
 
 using namespace tarvel;
 using namespace tarvel::app;
+using namespace tarvel::timing;
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // Milliseconds from fork to the child's "painted" line.
 double startToFirstPaint(const std::string& program) {
@@ -66,28 +63,8 @@ long residentKb() {
     return -1;
 }
 
-double threadCpuMs() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-// Runs the event loop for `ms` (waiting, not spinning).
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-struct Demo : CardChooser {
-    std::string choose(const std::string&, const std::string&) override { return "DY标准85题自动AB卷.dat"; }
-};
 struct Silence : SoundPlayer {
     void play(const std::string&) override {}
-};
-struct NoFiles : FileDialogs {
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
 };
 
 }  // namespace
@@ -107,7 +84,7 @@ int main(int argc, char** argv) {
     setProgramFolder(TARVEL_PROGRAM_DIR);
     DecliningPrompter prompter;
     NoFiles files;
-    Demo cards;
+    DemoLayoutChooser cards;
     QtDesktop desktop;
     SteadyClock clock;
     Silence silence;
@@ -140,12 +117,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         // The live picture at 10 frames per second for 10 s: the UI thread's share.
-        settle(1000);
-        const double cpu0 = threadCpuMs();
-        QElapsedTimer wall;
-        wall.start();
-        settle(10000);
-        const double share = (threadCpuMs() - cpu0) / double(wall.elapsed()) * 100;
+        const double share = threadShareWhileRunning(10000);
         const long rss = residentKb();
 
         // One tick as the timer runs it, then the picture painted at once.

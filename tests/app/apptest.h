@@ -5,8 +5,10 @@
 // told, and a main window built over all of it.
 #include <QApplication>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "base/savefile.h"
@@ -48,8 +50,15 @@ struct RecordingDesktop : Desktop {
     }
 };
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
+// Plays nothing; remembers the wave files (names without folder) and tells
+// `onPlay`, when set, what the window shows at that moment.
+struct RecordingSounds : SoundPlayer {
+    std::vector<std::string> played;
+    std::function<void(const std::string&)> onPlay;
+    void play(const std::string& path) override {
+        played.push_back(path.substr(path.rfind('/') + 1));
+        if (onPlay) onPlay(played.back());
+    }
 };
 
 // A picture of a card-like scene: white, a black block at `blockX`.
@@ -83,6 +92,10 @@ public:
     FrameFormat format = FrameFormat::Yuy2;
     std::deque<std::optional<int>> cameraChoices;      // the list window's answers
     std::vector<std::vector<std::string>> cameraLists;  // what it was shown
+    // What the cameras play instead of the block scenes, when set.
+    std::function<std::unique_ptr<FrameSequence>()> frames;
+    // The voice "语音提示" makes; none when unset.
+    std::function<std::unique_ptr<Speaker>()> voice;
 
     void deliver() {
         for (VirtualCamera* c : cameras) c->deliverNext();
@@ -94,7 +107,7 @@ public:
     ScriptedCards cards;
     RecordingDesktop desktop;
     ManualClock clock;
-    Silence sounds;
+    RecordingSounds sounds;
     Services services{prompter,
                       files,
                       cards,
@@ -111,8 +124,14 @@ public:
                           CameraList list;
                           cameras.clear();
                           for (const std::string& name : cameraNames) {
-                              auto pictures = std::make_unique<PictureList>();
-                              pictures->add(scene(100 + 50 * int(cameras.size())));
+                              std::unique_ptr<FrameSequence> pictures;
+                              if (frames) {
+                                  pictures = frames();
+                              } else {
+                                  auto still = std::make_unique<PictureList>();
+                                  still->add(scene(100 + 50 * int(cameras.size())));
+                                  pictures = std::move(still);
+                              }
                               auto camera = std::make_unique<VirtualCamera>(name, std::move(pictures), format, 0);
                               cameras.push_back(camera.get());
                               list.push_back(std::move(camera));
@@ -122,7 +141,7 @@ public:
                       desktop,
                       clock,
                       sounds,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      [this] { return voice ? voice() : std::unique_ptr<Speaker>(); }};
 };
 
 // A roster of one student and a valid exam over the chosen layout, so that
@@ -164,6 +183,14 @@ struct WindowRig : Rig {
         return found;
     }
     void click(const char* name) { QTest::mouseClick(find(name), Qt::LeftButton); }
+    // Page 5 entered as "下一步 >" on page 4 enters it, with the run as the
+    // test has set it (whatever pages 3 and 4 would check).
+    void enterGradingPage() {
+        find<QTabWidget>("PageControl1")->setCurrentIndex(4);
+        window.capture().setPage(FrameLoop::Page::Grading);
+        window.page(5)->prepare();
+        QCoreApplication::processEvents();
+    }
     MainWindow window;
 };
 

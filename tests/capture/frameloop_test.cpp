@@ -6,6 +6,7 @@
 
 #include "capture/frameloop.h"
 #include "capture/virtualcamera.h"
+#include "output/speechthread.h"
 #include "grading/gradinggrid.h"
 #include "recognition/pixelops.h"
 
@@ -91,8 +92,8 @@ public:
               list.push_back(std::move(cam));
               return list;
           }),
-          announcer_(sounds, clock, [this]() -> std::unique_ptr<Speaker> { return nullptr; }),
-          loop({connection_, images, clock, sink, prompter, announcer_, ui},
+          announcer(sounds, clock, [this]() -> std::unique_ptr<Speaker> { return nullptr; }),
+          loop({connection_, images, clock, sink, prompter, announcer, ui},
                [this](ImageSet& im, std::string& prompt, std::string& memo) { return read(im, prompt, memo); },
                [this] { return choice; }) {
         EXPECT_EQ(connection_.connect(prompter, nullptr, images), CameraConnection::Result::Connected);
@@ -162,9 +163,9 @@ private:
     ScriptedFrames* frames_ = nullptr;
     VirtualCamera* camera_ = nullptr;
     CameraConnection connection_;
-    Announcer announcer_;
 
 public:
+    Announcer announcer;
     FrameLoop loop;
 };
 
@@ -394,6 +395,46 @@ TEST_F(CardReadRetry, NoTickRunsDuringARead) {
     EXPECT_TRUE(rig.loop.timerEnabled());
 }
 
+// Speech on its own thread: the read returns while the voice talks; ticks
+// change nothing and reads are refused until the end is reported, and the
+// watch then counts the stillness from that moment.
+TEST(FrameLoopSpeech, TheTimerRunsAgainWhenTheSpeechHasEnded) {
+    LoopRig rig;
+    SpeechThread speech(rig.clock, nullptr);
+    rig.announcer.speakOn(&speech);
+    rig.announcer.CBYuYinClick(true, rig.prompter);
+    rig.loop.BtnAutoAnswerCardClick();
+    slideIn(rig);
+    rig.still({200}, 30);  // read once; the ticks after it are not run
+    ASSERT_EQ(rig.reads.size(), 1u);
+    speech.wait();
+    EXPECT_TRUE(rig.loop.speaking());
+    EXPECT_FALSE(rig.loop.timerEnabled());
+    const size_t drawn = rig.sink.drawn.size();
+    rig.still({200}, 5);
+    rig.loop.BtnAnswerCardClick();
+    EXPECT_EQ(rig.reads.size(), 1u);
+    EXPECT_EQ(rig.sink.drawn.size(), drawn);
+
+    rig.clock.advance(1500);  // the voice took its time
+    rig.loop.speechEnded();
+    EXPECT_FALSE(rig.loop.speaking());
+    EXPECT_TRUE(rig.loop.timerEnabled());
+    EXPECT_EQ(rig.loop.stableSince(), rig.clock.nowMs());
+    rig.loop.speechEnded();  // a stray report changes nothing
+    EXPECT_TRUE(rig.loop.timerEnabled());
+    EXPECT_EQ(rig.sounds.played, (std::vector<std::string>{"success.wav"}));
+}
+
+TEST(FrameLoopRead, WithoutAPictureTheCameraIsAskedFor) {
+    LoopRig rig;
+    rig.images.frame = Bitmap();
+    rig.loop.BtnAnswerCardClick();
+    EXPECT_TRUE(rig.reads.empty());
+    EXPECT_EQ(rig.prompter.texts(), (std::vector<std::string>{kConnectFirst}));
+    EXPECT_TRUE(rig.sounds.played.empty());
+}
+
 TEST(FrameLoopTick, DrawsWhatEachPageShows) {
     LoopRig rig;
     rig.loop.setPage(FrameLoop::Page::Connect);
@@ -472,6 +513,7 @@ TEST(FrameLoopTick, AnUnpluggedCameraLeavesNoFrozenPictureIsToldOnceAndConnectsA
     }
     EXPECT_EQ(rig.sink.drawn[0].command.surface, Surface::ConnectPicture);
     EXPECT_EQ(rig.sink.drawn[1].command.surface, Surface::GradingView);
+    EXPECT_EQ(rig.ui.memos, (std::vector<std::string>{kCameraLost}));
 
     ASSERT_EQ(rig.connection().connect(rig.prompter, nullptr, rig.images), CameraConnection::Result::Connected);
     rig.sink.drawn.clear();

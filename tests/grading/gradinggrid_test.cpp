@@ -3,21 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "grading/scoring.h"
+#include "tests/grading/tenandtwo.h"
 
 namespace tarvel {
 namespace {
 
-// Ten single-choice questions of 1 point and two multiple-choice of 2.
-ExamSettings tenAndTwo() {
-    ExamSettings s;
-    s.sections[0] = {1, 10, 1.0f, kSingleChoice};
-    s.sections[1] = {11, 12, 2.0f, kMultipleChoice};
-    s.sectionCount = 2;
-    for (int q = 1; q <= 10; ++q) s.questions[q - 1] = {1.0f, kSingleChoice, 0, 0};
-    for (int q = 11; q <= 12; ++q) s.questions[q - 1] = {2.0f, kMultipleChoice, 0, 0};
-    s.questionCount = 12;
-    return s;
-}
+using testing::tenAndTwo;
 
 GradingRecord card(const std::string& number, const std::string& grade, const std::string& cls,
                    const std::string& answers) {

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
 #include "base/paths.h"
+#include "output/speechthread.h"
 #include "output/voiceprompts.h"
 
 namespace tarvel {
@@ -134,6 +140,84 @@ TEST_F(AnnouncerTest, EachSwitchOnMakesANewVoiceAndSwitchOffReleasesIt) {
     announcer.AnnounceReading(ReadResult::TooFewLines, prompt, memo, nullptr);
     EXPECT_EQ(clock.pauses(), (std::vector<int>{500}));
     EXPECT_TRUE(spoken.empty());
+}
+
+// What happened on the speech thread, in order.
+struct SpeechLog {
+    std::mutex lock;
+    std::vector<std::string> events;
+    void add(std::string e) {
+        std::lock_guard<std::mutex> hold(lock);
+        events.push_back(std::move(e));
+    }
+};
+
+// A voice that speaks until released; it logs its words and the pauses seen before them.
+struct GatedVoice : Speaker {
+    SpeechLog& log;
+    ManualClock& clock;
+    std::atomic<bool>& open;
+    int* alive;
+    GatedVoice(SpeechLog& l, ManualClock& c, std::atomic<bool>& o, int* a) : log(l), clock(c), open(o), alive(a) {
+        ++*alive;
+    }
+    ~GatedVoice() override { --*alive; }
+    void speak(const std::string& text) override {
+        while (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        log.add("after " + std::to_string(clock.pauses().size()) + " pauses: " + text);
+    }
+};
+
+TEST(SpeechThreadTest, PausesSpeaksAndReportsEachAnnouncementInTurn) {
+    ManualClock clock;
+    SpeechLog log;
+    std::atomic<bool> open{true};
+    int alive = 0;
+    {
+        SpeechThread thread(clock, [&] { log.add("spoken"); });
+        auto voice = std::make_shared<GatedVoice>(log, clock, open, &alive);
+        thread.start(voice, "一", 500);
+        thread.start(voice, "二", 500);
+        thread.start(nullptr, "", 500);  // no voice: only the pause
+        thread.wait();
+        EXPECT_FALSE(thread.busy());
+        // Started and not yet spoken when the thread ends: still spoken.
+        open = false;
+        thread.start(voice, "三", 500);
+        voice.reset();
+        std::thread opener([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            open = true;
+        });
+        EXPECT_TRUE(thread.busy());
+        opener.join();
+    }
+    EXPECT_EQ(log.events, (std::vector<std::string>{"after 1 pauses: 一", "spoken", "after 2 pauses: 二", "spoken",
+                                                    "spoken", "after 4 pauses: 三", "spoken"}));
+    EXPECT_EQ(clock.pauses(), (std::vector<int>{500, 500, 500, 500}));
+    EXPECT_EQ(alive, 0);
+}
+
+TEST_F(AnnouncerTest, OnASpeechThreadTheReadReturnsAtOnceAndTheVoiceOutlivesSwitchingOff) {
+    SpeechLog log;
+    std::atomic<bool> open{false};
+    SpeechThread thread(clock, [&] { log.add("spoken"); });
+    Announcer gated{sounds, clock, [&]() -> std::unique_ptr<Speaker> {
+                        return std::make_unique<GatedVoice>(log, clock, open, &alive);
+                    }};
+    gated.speakOn(&thread);
+    std::string prompt, memo;
+    EXPECT_FALSE(gated.AnnounceReading(ReadResult::UpsideDown, prompt, memo, nullptr));  // speech off
+    gated.CBYuYinClick(true, prompter);
+    EXPECT_TRUE(gated.AnnounceReading(ReadResult::UpsideDown, prompt, memo, nullptr));
+    EXPECT_EQ(sounds.played.size(), 2u);  // the sound is started before the caller gets back
+    // Switched off while the voice still talks: it finishes, then goes.
+    gated.CBYuYinClick(false, prompter);
+    EXPECT_EQ(alive, 1);
+    open = true;
+    thread.wait();
+    EXPECT_EQ(alive, 0);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"after 1 pauses: " + speechTextFor("图像倒立"), "spoken"}));
 }
 
 }  // namespace

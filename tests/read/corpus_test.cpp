@@ -1,6 +1,7 @@
 // The card read as a black box over small simulator corpora (written by the
-// corpus_frames fixture): clean and careless cards of every layout read
-// exactly, every kind of unusable frame refused with its own code.
+// corpus_frames and corpus_photos fixtures): clean and careless cards of
+// every layout read exactly, in camera frames as in phone photos and scans,
+// every kind of unusable frame refused with its own code.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -74,7 +75,7 @@ TEST_P(CorpusAccuracy, ReadsRightWithoutSilentErrors) {
 // distances.
 INSTANTIATE_TEST_SUITE_P(Sets, CorpusAccuracy,
                          ::testing::Values(Goal{"normal", 0, 3}, Goal{"bleed", 0, 3}, Goal{"hard", 1, 3},
-                                           Goal{"layouts", 0, 6}),
+                                           Goal{"photos", 0, 3}, Goal{"layouts", 0, 6}),
                          [](const auto& info) { return std::string(info.param.set); });
 
 TEST(CorpusRefusals, CardsOfAnotherLayoutAreRefused) {

@@ -7,8 +7,10 @@
 #include <fstream>
 #include <random>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "arguments.h"
+#include "capture/frameencode.h"
 #include "recognition/imagefile.h"
 #include "synthetic.h"
 
@@ -67,15 +69,21 @@ std::string runProgram(const std::string& arguments, int& status) {
     return out;
 }
 
-TEST(ReadProgram, PrintsOneJsonLinePerPicture) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "tarvel-read-test";
-    fs::create_directories(folder);
-    std::mt19937 random(4);
-    synthetic::Card card = synthetic::randomCard(random, true);
+// A folder of its own with the card's layout in it as DYtest.dat.
+std::filesystem::path folderWithLayout(const std::string& name, const synthetic::Card& card) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(folder);
     const auto bytes = encodeTemplate(card.layout);
     std::ofstream((folder / "DYtest.dat").string(), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return folder;
+}
+
+TEST(ReadProgram, PrintsOneJsonLinePerPicture) {
+    namespace fs = std::filesystem;
+    std::mt19937 random(4);
+    synthetic::Card card = synthetic::randomCard(random, true);
+    const fs::path folder = folderWithLayout("tarvel-read-test", card);
     Bitmap frame = synthetic::blankFrame();
     synthetic::paint(frame, synthetic::cardRects(card));
     ASSERT_TRUE(writePngFile((folder / "card.png").string(), frame));
@@ -95,8 +103,8 @@ TEST(ReadProgram, PrintsOneJsonLinePerPicture) {
         "{\"file\":\"" + f + "card.png\",\"code\":0,\"message\":\"\",\"abFlag\":0,\"admission\":\"" +
         t.admissionNumber.substr(0, 5) + "\",\"subject\":\"" + t.subjectCode + "\",\"score\":\"" + t.scoreText +
         "\",\"answers\":[\"" + t.answers[0] + "\",\"" + t.answers[1] + "\",\"" + t.answers[2] + "\"]}\n" +
-        "{\"file\":\"" + f + "small.png\",\"code\":-1,\"message\":\"图像不是640×480像素：" + f +
-        "small.png\",\"abFlag\":null,\"admission\":null,\"subject\":null,\"score\":null,\"answers\":null}\n" +
+        "{\"file\":\"" + f + "small.png\",\"code\":1,\"message\":\"未获得正确的检测线\",\"abFlag\":null," +
+        "\"admission\":null,\"subject\":null,\"score\":null,\"answers\":null}\n" +
         "{\"file\":\"" + f + "blank.png\",\"code\":1,\"message\":\"未获得正确的检测线\",\"abFlag\":null," +
         "\"admission\":null,\"subject\":null,\"score\":null,\"answers\":null}\n";
     EXPECT_EQ(out, expected);
@@ -105,6 +113,83 @@ TEST(ReadProgram, PrintsOneJsonLinePerPicture) {
     EXPECT_EQ(status, 2);
     runProgram("--template " + f + "missing.dat " + f + "card.png", status);
     EXPECT_EQ(status, 2);
+    fs::remove_all(folder);
+}
+
+// A PDF file whose pages each show one JPEG picture over the whole page, as
+// a scanner writes them: pictures of w x h pixels on pages of w x h / 150
+// inches, so that a page drawn at 150 dpi gives the picture's own pixels.
+std::string scannedPdf(const std::vector<Bitmap>& pages) {
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<size_t> offsets;
+    auto object = [&](const std::string& body) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    std::string kids;
+    for (size_t k = 0; k < pages.size(); ++k) kids += std::to_string(3 + 3 * k) + " 0 R ";
+    object("<< /Type /Catalog /Pages 2 0 R >>");
+    object("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>");
+    for (size_t k = 0; k < pages.size(); ++k) {
+        const Bitmap& picture = pages[k];
+        const std::string w = std::to_string(picture.width()), h = std::to_string(picture.height());
+        const std::string points = std::to_string(picture.width() * 72.0 / 150) + " " + std::to_string(picture.height() * 72.0 / 150);
+        const std::vector<uint8_t> jpeg = encodeJpeg(picture, 92);
+        object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + points + "] /Resources << /XObject << /Im0 " +
+               std::to_string(4 + 3 * k) + " 0 R >> >> /Contents " + std::to_string(5 + 3 * k) + " 0 R >>");
+        object("<< /Type /XObject /Subtype /Image /Width " + w + " /Height " + h +
+               " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode /Length " + std::to_string(jpeg.size()) +
+               " >>\nstream\n" + std::string(jpeg.begin(), jpeg.end()) + "\nendstream");
+        const std::string draw = "q " + points.substr(0, points.find(' ')) + " 0 0 " + points.substr(points.find(' ') + 1) +
+                                 " 0 0 cm /Im0 Do Q";
+        object("<< /Length " + std::to_string(draw.size()) + " >>\nstream\n" + draw + "\nendstream");
+    }
+    const size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    for (size_t offset : offsets) {
+        char line[24];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+        pdf += line;
+    }
+    return pdf + "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+}
+
+TEST(ReadProgram, ReadsLargePicturesAndEveryPageOfAPdfFile) {
+    namespace fs = std::filesystem;
+    std::mt19937 random(8);
+    synthetic::Card card = synthetic::randomCard(random, false);
+    const fs::path folder = folderWithLayout("tarvel-read-pdf-" + std::to_string(::getpid()), card);
+    // The camera frame three times as large: each pixel a 3 x 3 block.
+    Bitmap frame = synthetic::blankFrame();
+    synthetic::paint(frame, synthetic::cardRects(card));
+    Bitmap large(3 * kFrameWidth, 3 * kFrameHeight, 3);
+    for (int y = 0; y < large.height(); ++y) {
+        for (int x = 0; x < large.width(); ++x) std::copy_n(frame.pixel(x / 3, y / 3), 3, large.pixel(x, y));
+    }
+    ASSERT_TRUE(writePngFile((folder / "large.png").string(), large));
+    std::vector<Bitmap> pages;
+    pages.push_back(large.clone());
+    pages.push_back(Bitmap(1240, 1754, 3));  // an empty A4 page
+    std::ofstream((folder / "scan.pdf").string(), std::ios::binary) << scannedPdf(pages);
+    std::ofstream((folder / "broken.pdf").string(), std::ios::binary) << "%PDF-1.4\nnothing else";
+
+    int status = -1;
+    const std::string f = folder.string() + "/";
+    const std::string out = runProgram("--template " + f + "DYtest.dat --admission-length 8 --questions 2 " + f +
+                                           "large.png " + f + "scan.pdf " + f + "broken.pdf",
+                                       status);
+    EXPECT_EQ(status, 0);
+    const auto& t = card.truth;
+    const std::string read = "\"code\":0,\"message\":\"\",\"abFlag\":0,\"admission\":\"" + t.admissionNumber +
+                             "\",\"subject\":\"" + t.subjectCode + "\",\"score\":\"" + t.scoreText + "\",\"answers\":[\"" +
+                             t.answers[0] + "\",\"" + t.answers[1] + "\"]}\n";
+    const std::string none = "\"abFlag\":null,\"admission\":null,\"subject\":null,\"score\":null,\"answers\":null}\n";
+    EXPECT_EQ(out, "{\"file\":\"" + f + "large.png\"," + read +                         //
+                       "{\"file\":\"" + f + "scan.pdf#1\"," + read +                     //
+                       "{\"file\":\"" + f + "scan.pdf#2\",\"code\":1,\"message\":\"未获得正确的检测线\"," + none +
+                       "{\"file\":\"" + f + "broken.pdf\",\"code\":-1,\"message\":\"不是可读的PDF文件：" + f +
+                       "broken.pdf\"," + none);
     fs::remove_all(folder);
 }
 

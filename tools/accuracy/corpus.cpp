@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "recognition/imagefile.h"
+#include "recognition/picturescale.h"
 
 namespace tarvel::corpus {
 namespace {
@@ -200,18 +200,20 @@ bool CorpusReader::readFrame(const std::string& folder, const Truth& truth, Fram
     out.truth = truth;
     const CardTemplate* t = layout(folder, truth.layout, message);
     if (!t) return false;
-    Bitmap picture;
-    if (!readImageFile(folder + "/" + truth.file, picture, message)) return false;
-    if (picture.width() != kFrameWidth || picture.height() != kFrameHeight) {
-        message = "图像不是640×480像素：" + truth.file;
-        return false;
-    }
+    // Camera frames, photos and scans alike, as the tools read them.
+    PictureFile file;
+    StillPicture picture;
+    if (!file.open(folder + "/" + truth.file, message) || !file.picture(0, picture, message)) return false;
     images_.create(3);
-    images_.frame.copyFrom(picture);
     const CardFamily family = familyOf(truth.layout);
     LocationResult result;
     CardLocator& locator = method == ReadMethod::Mended ? mended_ : written_;
-    out.code = codeOf(ReadCardFrame(images_, *t, family, result, locator));
+    const std::optional<ReadResult> code = ReadStillPicture(picture, images_, *t, family, result, locator);
+    if (!code) {
+        message = unreadablePictureMessage(truth.file);
+        return false;
+    }
+    out.code = codeOf(*code);
     out.details = locator.details();
     if (out.code == codeOf(ReadResult::Ok)) {
         ScriptedPrompter prompter;

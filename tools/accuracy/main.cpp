@@ -198,8 +198,8 @@ int main(int argc, char** argv) {
             if (details) printDetails(set, r, regression);
             if (!dump.empty()) {
                 const std::string base = dump + "/" + set + "-" + std::filesystem::path(truth.file).stem().string();
-                Bitmap frame;
-                if (readImageFile(folder + "/" + truth.file, frame, message)) writePngFile(base + ".png", frame);
+                // The frame the read saw: a photo or scan as it was scaled.
+                writePngFile(base + ".png", reader.images().color);
                 if (r.code == codeOf(ReadResult::Ok)) writePngFile(base + "-card.png", reader.images().normalized);
             }
         }

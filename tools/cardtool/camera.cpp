@@ -146,10 +146,10 @@ Homography Homography::inverse() const {
     return r;
 }
 
-Homography cardToFrame(const CardTemplate& t, const CameraView& view) {
+Homography cardToPicture(const CardTemplate& t, const CameraView& view, const Lens& optics) {
     const Box box = fieldOfViewBox(t);
     const double uc = (box.left + box.right) / 2, vc = (box.bottom + box.top) / 2;
-    const double distance = kFocalLength * box.height() / (view.boxShare * kFrameHeight);
+    const double distance = optics.focal * box.height() / (view.boxShare * optics.height);
     Homography centre{{1, 0, -uc, 0, -1, vc, 0, 0, 1}};
     const double turn = view.turned ? -1 : 1;
     Homography turned{{turn, 0, 0, 0, turn, 0, 0, 0, 1}};
@@ -163,8 +163,8 @@ Homography cardToFrame(const CardTemplate& t, const CameraView& view) {
     const double r11 = cy, r21 = 0, r31 = -sy;
     const double r12 = sy * sx, r22 = cx, r32 = cy * sx;
     Homography plane{{r11, r12, 0, r21, r22, 0, r31, r32, distance}};
-    Homography lens{{kFocalLength, 0, kFrameWidth / 2.0 + view.shiftX, 0, kFocalLength,
-                     kFrameHeight / 2.0 + view.shiftY, 0, 0, 1}};
+    Homography lens{{optics.focal, 0, optics.width / 2 + view.shiftX, 0, optics.focal, optics.height / 2 + view.shiftY,
+                     0, 0, 1}};
     return multiply(lens, multiply(plane, multiply(spin, multiply(turned, centre))));
 }
 

@@ -56,9 +56,19 @@ struct Homography {
 
 inline constexpr double kFocalLength = 554.0;  // pixels: a 60-degree webcam
 
-// Card plane (layout units from the upper line's left end, y up) to frame
-// pixels (x right, y down from the top-left corner).
-Homography cardToFrame(const CardTemplate& t, const CameraView& view);
+// A camera's picture: its size and its focal length, in pixels.
+struct Lens {
+    double focal = kFocalLength;
+    double width = kFrameWidth;
+    double height = kFrameHeight;
+};
+
+// Card plane (layout units from the upper line's left end, y up) to picture
+// pixels (x right, y down from the top-left corner); the view's box share
+// and shifts are taken in the lens's picture.
+Homography cardToPicture(const CardTemplate& t, const CameraView& view, const Lens& lens);
+// The same for the webcam's 640 x 480 frame.
+inline Homography cardToFrame(const CardTemplate& t, const CameraView& view) { return cardToPicture(t, view, Lens{}); }
 
 // Where a card point lands in the frame, in picture coordinates (y up), as
 // card location sees it.

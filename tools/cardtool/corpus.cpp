@@ -11,6 +11,7 @@
 #include "base/prompter.h"
 #include "cardfill.h"
 #include "randomlayout.h"
+#include "photos.h"
 #include "recognition/cardread.h"
 #include "recognition/pixelops.h"
 
@@ -416,15 +417,7 @@ private:
     std::string truthLine(const std::string& file, const Case& c) const {
         const CardDesign& d = *c.design;
         std::ostringstream s;
-        s << "{\"file\": " << jsonText(file) << ", \"layout\": " << jsonText(c.chosen->datName())
-          << ", \"code\": " << c.code
-          << ", \"abFlag\": " << effectiveAbFlag(d.layout, c.content.abFlag)
-          << ", \"admission\": " << jsonText(c.content.admission) << ", \"subject\": " << jsonText(c.content.subject)
-          << ", \"score\": " << (d.layout.scoreDigits > 0 ? jsonText(c.content.score) : "null") << ", \"answers\": [";
-        for (size_t q = 0; q < c.content.answers.size(); ++q) s << (q ? ", " : "") << jsonText(c.content.answers[q]);
-        s << "], \"multiple\": [";
-        for (size_t k = 0; k < c.multiple.size(); ++k) s << (k ? ", " : "") << c.multiple[k];
-        s << "]";
+        s << "{" << truthFields(file, c.chosen->datName(), c.code, d.layout, c.content, c.multiple);
         if (!c.view.noCard) {
             // The true ends of the detection lines as location names them, in
             // picture pixel units (pixel centres at whole numbers).
@@ -458,6 +451,20 @@ private:
 };
 
 }  // namespace
+
+std::string truthFields(const std::string& file, const std::string& layoutName, int code, const CardTemplate& t,
+                        const CardContent& content, const std::vector<int>& multiple) {
+    std::ostringstream s;
+    s << "\"file\": " << jsonText(file) << ", \"layout\": " << jsonText(layoutName) << ", \"code\": " << code
+      << ", \"abFlag\": " << effectiveAbFlag(t, content.abFlag) << ", \"admission\": " << jsonText(content.admission)
+      << ", \"subject\": " << jsonText(content.subject)
+      << ", \"score\": " << (t.scoreDigits > 0 ? jsonText(content.score) : "null") << ", \"answers\": [";
+    for (size_t q = 0; q < content.answers.size(); ++q) s << (q ? ", " : "") << jsonText(content.answers[q]);
+    s << "], \"multiple\": [";
+    for (size_t k = 0; k < multiple.size(); ++k) s << (k ? ", " : "") << multiple[k];
+    s << "]";
+    return s.str();
+}
 
 CardReading readWithPerfectLocation(const QImage& frame, const CardDesign& design, const CameraView& view,
                                     const std::vector<int>& multiple, std::vector<std::string>* messages) {
@@ -572,10 +579,11 @@ std::string writeCorpus(const CorpusOptions& options, const std::function<void(c
         std::string set;
         while (std::getline(sets, set, ',')) {
             if (set != "normal" && set != "hard" && set != "refuse" && set != "bleed" && set != "layouts" &&
-                set != "wronglayout") {
+                set != "wronglayout" && set != "photos") {
                 return "未知的集合：" + set;
             }
-            std::string problem = writer.writeSet(set, progress);
+            std::string problem =
+                set == "photos" ? writePhotoSet(options, designs, progress) : writer.writeSet(set, progress);
             if (!problem.empty()) return problem;
         }
     } catch (const std::exception& e) {

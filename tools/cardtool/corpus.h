@@ -6,6 +6,7 @@
 #include <string>
 
 #include "camera.h"
+#include "cardfill.h"
 #include "recognition/reading.h"
 
 namespace tarvel::cards {
@@ -31,6 +32,11 @@ struct CorpusOptions {
     bool bmp = false;                         // frames as BMP instead of JPEG files
     int randomLayouts = 40;                   // random layouts of the sets "layouts" and "wronglayout"
 };
+
+// The fields of a truth line every set writes (file, layout, code, abFlag,
+// admission, subject, score, answers, multiple), without the braces.
+std::string truthFields(const std::string& file, const std::string& layoutName, int code, const CardTemplate& t,
+                        const CardContent& content, const std::vector<int>& multiple);
 
 // Writes the corpora; returns "" or a message. `progress` gets one line per set.
 std::string writeCorpus(const CorpusOptions& options, const std::function<void(const std::string&)>& progress);

@@ -17,6 +17,8 @@
 #include "frameformats.h"
 #include "layoutfile.h"
 #include "randomlayout.h"
+#include "photos.h"
+#include "recognition/picturescale.h"
 
 using namespace tarvel;
 using namespace tarvel::cards;
@@ -328,8 +330,20 @@ int cmdDocs(const Args& a) {
     CardPlacement at;
     QImage sheet = renderFilledSheet(d, sheetResolutionFor(d.layout, view), content, style, 4, &at);
     QImage frame = photograph(sheet, at, d.layout, view, CameraLook{}, 5);
+    // A phone photo, shown whole, and the working frame the read makes of it.
+    const QImage photo = examplePhoto(d, 4);
+    StillPicture still;
+    still.assign(bitmapFromImage(photo));
+    ImageSet images;
+    images.create(3);
+    LocationResult located;
+    CardLocator locator;
+    ReadStillPicture(still, images, d.layout, d.family(), located, locator);
+    const QImage photoFrame = imageFromBitmap(images.color);
+    const QImage photoWhole = photo.scaled(kFrameWidth, kFrameHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     const std::string dir = a.get("out");
-    for (auto [image, name] : {std::pair{card, "card.png"}, std::pair{frame, "frame.png"}}) {
+    for (auto [image, name] : {std::pair{card, "card.png"}, std::pair{frame, "frame.png"},
+                               std::pair{photoWhole, "photo.png"}, std::pair{photoFrame, "photo-frame.png"}}) {
         const QImage small = withOwnPalette(image);
         if (!small.save(QString::fromStdString(dir + "/" + name), "PNG", 0)) return fail("无法写入 " + dir + "/" + name);
     }
@@ -337,7 +351,7 @@ int cmdDocs(const Args& a) {
 }
 
 int cmdCorpus(const Args& a) {
-    if (!a.has("out")) return fail("用法：cardtool corpus --out DIR [--sets normal,hard,refuse,bleed] [--seed N]");
+    if (!a.has("out")) return fail("用法：cardtool corpus --out DIR [--sets normal,hard,refuse,bleed,layouts,wronglayout,photos] [--seed N]");
     ensureGui();
     CorpusOptions options;
     options.out = a.get("out");
@@ -454,14 +468,16 @@ const std::vector<Command>& commands() {
          cmdSequence},
         {"docs",
          "cardtool docs LAYOUT --out DIR\n"
-         "  Writes DIR/card.png (a filled card) and DIR/frame.png (its simulated camera frame) as small\n"
-         "  palette PNGs for the README.\n",
+         "  Writes DIR/card.png (a filled card), DIR/frame.png (its simulated camera frame), DIR/photo.png (a\n"
+         "  phone photo of a card) and DIR/photo-frame.png (the frame the read makes of it) as small palette\n"
+         "  PNGs for the README.\n",
          cmdDocs},
         {"corpus",
-         "cardtool corpus --out DIR [--sets normal,hard,refuse,bleed,layouts,wronglayout] [--seed N] [--count N]\n"
-         "                [--image jpg|bmp] [--layouts DIR] [--random-layouts N]\n"
+         "cardtool corpus --out DIR [--sets normal,hard,refuse,bleed,layouts,wronglayout,photos] [--seed N]\n"
+         "                [--count N] [--image jpg|bmp] [--layouts DIR] [--random-layouts N]\n"
          "  Test frames with their truth: DIR/<set>/NNNN.jpg and DIR/<set>/truth.jsonl. Sizes: normal 320,\n"
-         "  hard 160, refuse 72, bleed 240 (careless marks running into neighbours; or --count per set).\n"
+         "  hard 160, refuse 72, bleed 240 (careless marks running into neighbours), photos 200 (4000x3000\n"
+         "  phone photos with EXIF orientation, A4 scans at 150-300 dpi as PNG and PDF); or --count per set.\n"
          "  layouts: 20 frames of each of N random layouts (default 40, the layouts of cardtool random) at\n"
          "  every distance where the lower line is at least 300 pixels long, in any light; wronglayout: the\n"
          "  shipped layouts and the first 9 random ones, each card read under each other layout (code 14).\n"

@@ -61,12 +61,7 @@ DemoStation::DemoStation(const std::string& programFolder, const std::string& ex
             ++attempts_;
             return lastCode_ = reader_->read(images, prompt, memo);
         },
-        [this] {
-            const Roster& roster = run_.students.roster;
-            const GroupChoice choice = choiceFromFilter(roster, run_.filter);
-            return GradingChoice{roster.gradesEnabled, choice.gradeChosen, roster.classesEnabled,
-                                 choice.classIndex >= 0};
-        });
+        [this] { return reader_->choice(); });
     if (parts_->connection.connect(prompter_, nullptr, images_) != CameraConnection::Result::Connected) {
         problem_ = "virtual camera did not start";
         return;

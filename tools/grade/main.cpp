@@ -1,5 +1,6 @@
-// tarvel-grade: grades still pictures the way the grading station grades a
-// card at each press of "阅卷", and keeps the run in a raw grading file. Its
+// tarvel-grade: grades still pictures (camera frames, photos and scans of any
+// size, each page of a PDF file) the way the grading station grades a card at
+// each press of "阅卷", and keeps the run in a raw grading file. Its
 // options and its output, one JSON object per picture and line, are a stable
 // interface for other programs.
 #include <QJsonArray>
@@ -15,8 +16,7 @@
 #include "grading/scoring.h"
 #include "gradingfile/gradingrun.h"
 #include "output/voiceprompts.h"
-#include "recognition/cardread.h"
-#include "recognition/imagefile.h"
+#include "recognition/stillpicture.h"
 
 namespace tarvel::grade {
 namespace {
@@ -159,25 +159,34 @@ int run(int argc, char** argv) {
     std::string promptText, memo;
     int status = 0;
     for (const std::string& file : args.images) {
-        Bitmap picture;
-        if (!readImageFile(file, picture, message) || picture.width() != kFrameWidth ||
-            picture.height() != kFrameHeight) {
-            if (message.empty()) message = "图像不是640×480像素：" + file;
+        PictureFile pictures;
+        if (!pictures.open(file, message)) {
             std::cerr << message << '\n';
             printLine(file, -1, "", message, std::nullopt, std::nullopt);
             status = kRefused;
-            message.clear();
             continue;
         }
-        images.frame.copyFrom(picture);
-        PrepareFrameImages(images);
-        judged.reset();
-        const ReadResult code = RetryDarker(images, [&] { return reader.read(images, promptText, memo); });
-        announcer.AnnounceReading(code, promptText, memo, {});
-        const bool stored = code == ReadResult::Ok && judged;
-        printLine(file, codeOf(code), promptText, memo,
-                  stored ? std::optional<int>(judged->currentRecord) : std::nullopt,
-                  stored ? std::optional<float>(run.records[size_t(judged->currentRecord)].total) : std::nullopt);
+        for (int page = 0; page < pictures.count(); ++page) {
+            const std::string name = pictures.name(page);
+            StillPicture picture;
+            judged.reset();
+            std::optional<ReadResult> code;
+            if (pictures.picture(page, picture, message)) {
+                code = reader.readPicture(picture, images, promptText, memo);
+                if (!code) message = unreadablePictureMessage(name);
+            }
+            if (!code) {
+                std::cerr << message << '\n';
+                printLine(name, -1, "", message, std::nullopt, std::nullopt);
+                status = kRefused;
+                continue;
+            }
+            announcer.AnnounceReading(*code, promptText, memo, {});
+            const bool stored = *code == ReadResult::Ok && judged;
+            printLine(name, codeOf(*code), promptText, memo,
+                      stored ? std::optional<int>(judged->currentRecord) : std::nullopt,
+                      stored ? std::optional<float>(run.records[size_t(judged->currentRecord)].total) : std::nullopt);
+        }
     }
 
     message = writeRawFile(run, args.outPath);

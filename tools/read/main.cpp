@@ -1,13 +1,15 @@
 // tarvel-read: reads card pictures as the grading station would and prints
-// one JSON object per picture and line. Its options and output are a stable
+// one JSON object per picture and line (camera frames, photos and scans of
+// any size, each page of a PDF file). Its options and output are a stable
 // interface for other programs.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "arguments.h"
 #include "recognition/cardread.h"
-#include "recognition/imagefile.h"
+#include "recognition/picturescale.h"
 
 namespace tarvel::read {
 namespace {
@@ -73,27 +75,31 @@ int run(int argc, char** argv) {
     DecliningPrompter prompter(&std::cerr);
     WholeReading reading;
     for (const std::string& file : args.images) {
-        Bitmap picture;
-        if (!readImageFile(file, picture, message)) {
+        PictureFile pictures;
+        if (!pictures.open(file, message)) {
             std::cerr << message << '\n';
             printRefusal(file, -1, message);
             continue;
         }
-        if (picture.width() != kFrameWidth || picture.height() != kFrameHeight) {
-            message = "图像不是640×480像素：" + file;
-            std::cerr << message << '\n';
-            printRefusal(file, -1, message);
-            continue;
+        for (int page = 0; page < pictures.count(); ++page) {
+            const std::string name = pictures.name(page);
+            StillPicture picture;
+            LocationResult result;
+            std::optional<ReadResult> code;
+            if (pictures.picture(page, picture, message)) {
+                code = ReadStillPicture(picture, images, layout, family, result, locator);
+                if (!code) message = unreadablePictureMessage(name);
+            }
+            if (!code) {
+                std::cerr << message << '\n';
+                printRefusal(name, -1, message);
+            } else if (*code != ReadResult::Ok) {
+                printRefusal(name, codeOf(*code), readResultText(*code));
+            } else {
+                ReadLocatedCard(layout, family, result, images, prompter, options, reading);
+                printReading(name, reading, layout.scoreDigits > 0, options.questionCount);
+            }
         }
-        images.frame.copyFrom(picture);
-        LocationResult result;
-        const ReadResult code = ReadCardFrame(images, layout, family, result, locator);
-        if (code != ReadResult::Ok) {
-            printRefusal(file, codeOf(code), readResultText(code));
-            continue;
-        }
-        ReadLocatedCard(layout, family, result, images, prompter, options, reading);
-        printReading(file, reading, layout.scoreDigits > 0, options.questionCount);
     }
     return 0;
 }
