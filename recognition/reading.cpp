@@ -169,22 +169,33 @@ MarkReader::Sample MarkReader::sampleCell(const CellPos& cell) const {
 // is black, in the confirmation image too (where a machine-readable card's
 // printed letters stay white). Columns binarized one by one may leave a seam
 // of one line that belongs to neither (their widths are truncated): a seam
-// neither ends nor starts a run.
-bool MarkReader::lineDark(const CellPos& cell, bool across, int at) const {
+// neither ends nor starts a run. Two or more lines left gray in a row are no
+// seam but the paper beyond a binarized area, where every run ends.
+MarkReader::Line MarkReader::lineAt(const CellPos& cell, bool across, int at) const {
     const float cw = place_.cellW;
     const float ch = place_.cellH;
     const float innerFrom = across ? cell.y - ch + kCellMargin * ch : cell.x + kCellMargin * cw;
     const float innerTo = across ? cell.y - kCellMargin * ch : cell.x + cw - kCellMargin * cw;
     int dark = 0;
     int count = 0;
-    int seam = 0;
+    int gray = 0;
     for (int k = static_cast<int>(innerFrom); k < innerTo; ++k) {
         const int x = across ? at : k, y = across ? k : at;
         ++count;
         dark += blackAt(normalized_, x, y) && blackAt(confirmation_, x, y);
-        seam += normalized_.contains(x, y) && !isBinarized(normalized_.pixel(x, y));
+        gray += normalized_.contains(x, y) && !isBinarized(normalized_.pixel(x, y));
     }
-    return count > 0 && (dark * 3 >= count || seam == count);
+    if (count > 0 && gray == count) return Line::Gray;
+    return count > 0 && dark * 3 >= count ? Line::Dark : Line::Light;
+}
+
+bool MarkReader::lineDark(const CellPos& cell, bool across, int at) const {
+    switch (lineAt(cell, across, at)) {
+        case Line::Dark: return true;
+        case Line::Light: return false;
+        case Line::Gray: break;
+    }
+    return lineAt(cell, across, at - 1) != Line::Gray && lineAt(cell, across, at + 1) != Line::Gray;
 }
 
 // Whether a cell's dark pixels run on over one of its edges into a

@@ -96,6 +96,8 @@ private:
     void binarizeNormalized(int firstColumn, int rows, int columns, int firstRow);
     void drawReferenceOutline(float ax, float ay);
     Sample sampleCell(const CellPos& cell) const;
+    enum class Line { Dark, Light, Gray };
+    Line lineAt(const CellPos& cell, bool across, int at) const;
     bool lineDark(const CellPos& cell, bool across, int at) const;
     bool runsIntoDarker(const CellPos& cell, int fill) const;
     bool isSpill(const CellPos& cell, int fill, bool across) const;

@@ -31,6 +31,7 @@ std::pair<CardReading, CardReading> readBothWays(const SampleCard& card,
     std::pair<CardReading, CardReading> both;
     for (const ReadMethod method : {ReadMethod::Mended, ReadMethod::Written}) {
         SampleCard copy(card.layout);
+        copy.place = card.place;
         copy.normalized.copyFrom(card.normalized);
         copy.confirmation.copyFrom(card.confirmation);
         (method == ReadMethod::Mended ? both.first : both.second) =
@@ -446,4 +447,30 @@ TEST(MarkReading, AFaintMarkAmongDarkOnesCountsALongRunFromBelowDoesNot) {
     EXPECT_EQ(mended.answers[3], "C");
     EXPECT_EQ(written.answers[1], "A");
     EXPECT_EQ(written.answers[3], "C");
+}
+
+// Small cells (6.8 pixels) whose block is binarized a little narrower than
+// its four options (the area's width is truncated): D's mark, drawn two
+// pixels left and ending on the last binarized column, runs into C. The run
+// ends where the gray paper beyond the block starts; it is no longer than a
+// mark, so C is D's spill, not a third option.
+TEST(MarkReading, ASpillFromTheLastOptionEndsAtTheBlocksEdge) {
+    CardTemplate layout = sampleLayout(1);
+    layout.cellHeight = 20;
+    SampleCard card(layout);
+    card.place = placementFor(layout, 0.3385f, 60.98f, 600.65f);
+    card.normalized.fill(kPaper, kPaper, kPaper);
+    CardCells cells = cellsOf(card);
+    const CellPos& a = cells.options[1][0];
+    const int x = static_cast<int>(a.x), y = static_cast<int>(a.y);
+    for (Bitmap* b : {&card.normalized, &card.confirmation}) {
+        b->fill(kPaper, kPaper, kPaper);
+        fillRect(*b, x + 8, y - 7, x + 12, y - 2, kPencil);   // B
+        fillRect(*b, x + 19, y - 6, x + 26, y - 1, kPencil);  // D, two pixels left
+    }
+    std::array<bool, kMaxQuestions> multiple{};
+    multiple[1] = true;
+    const auto [mended, written] = readBothWays(card, multiple);
+    EXPECT_EQ(mended.answers[1], "BD");
+    EXPECT_EQ(written.answers[1], "BCD");
 }
