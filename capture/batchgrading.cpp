@@ -61,7 +61,10 @@ std::string outcomeLine(const BatchOutcome& o) {
         std::string line = o.admissionNumber + " " + o.name + " " + floatToText(o.total) + "分";
         return o.assignedStudent >= 0 ? line + "（手动指定）" : line;
     }
-    const std::string first = o.hint.substr(0, o.hint.find_first_of("\r\n"));
+    std::string first = o.hint.substr(0, o.hint.find_first_of("\r\n"));
+    // Hints indent their paragraphs with ideographic spaces.
+    static const std::string indent = "\u3000";
+    while (first.compare(0, indent.size(), indent) == 0) first.erase(0, indent.size());
     return first.empty() ? o.prompt : first;
 }
 

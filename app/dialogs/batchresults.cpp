@@ -21,17 +21,56 @@ std::string choiceText(const BatchOutcome& o) {
     return "";
 }
 
-// The picture, the whole hint, what the read said in message boxes and the
-// question still open.
+// The picture, the student or the whole hint, what the read said in message
+// boxes and the question still open.
 QString detailText(const BatchOutcome& o) {
-    std::string text = o.picture + "\n" + outcomeLine(o);
-    if (!o.hint.empty() && o.hint != outcomeLine(o)) text += "\n\n" + o.hint;
+    std::string text = o.picture + "\n\n";
+    if (o.stored()) text += outcomeLine(o) + "\n";
+    text += o.hint.empty() ? o.prompt : o.hint;
     for (const std::string& m : o.messages) text += "\n\n" + m;
     if (o.awaitsChoice()) text += "\n\n" + o.questionText;
     return qs(text).replace("\r\n", "\n");
 }
 
 }  // namespace
+
+PictureDrawer::~PictureDrawer() {
+    if (thread_) thread_->wait();
+}
+
+void PictureDrawer::draw(const BatchOutcome& outcome) {
+    pending_ = outcome;
+    if (!thread_) next();
+}
+
+void PictureDrawer::next() {
+    BatchOutcome outcome = std::move(*pending_);
+    pending_.reset();
+    thread_ = QThread::create([this, outcome = std::move(outcome)] {
+        Bitmap frame;
+        std::string message;
+        if (drawOutcomePicture(outcome, frame, message)) {
+            copyToImage(frame, picture_);
+            message_.clear();
+        } else {
+            picture_ = QImage();
+            message_ = qs(message);
+        }
+    });
+    connect(thread_, &QThread::finished, this, &PictureDrawer::done);
+    thread_->start();
+}
+
+void PictureDrawer::done() {
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+    if (pending_) {
+        next();  // a later row was clicked meanwhile
+    } else {
+        emit drawn(picture_, message_);
+    }
+}
 
 int BatchOutcomeModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
@@ -86,8 +125,8 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->horizontalHeader()->setStretchLastSection(true);
     list_->verticalHeader()->setDefaultSectionSize(22);
-    list_->setColumnWidth(0, 150);
-    list_->setColumnWidth(1, 260);
+    list_->setColumnWidth(0, 130);
+    list_->setColumnWidth(1, 250);
     picture_ = new QLabel(this);
     picture_->setObjectName("BatchPicture");
     picture_->setFixedSize(kPictureSize);
@@ -135,7 +174,7 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
     column->addWidget(summary_);
     column->addLayout(row, 1);
     column->addLayout(bottom);
-    resize(1000, 560);
+    resize(1060, 560);
 
     auto answer = [this](bool store) {
         const int row = currentRow();
@@ -147,6 +186,15 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
     connect(leave_, &QPushButton::clicked, this, [answer] { answer(false); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &BatchResults::showOutcome);
+    connect(&drawer_, &PictureDrawer::drawn, this, [this](const QImage& picture, const QString& message) {
+        if (picture.isNull()) {
+            picture_->setText(message);
+        } else {
+            picture_->setPixmap(
+                QPixmap::fromImage(picture.scaled(kPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        }
+        emit pictureShown();
+    });
     connect(&job_, &BatchJob::finished, this, [this](bool stored) {
         if (stored) emit runChanged();
         workEnded();
@@ -227,15 +275,8 @@ void BatchResults::showOutcome() {
         return;
     }
     detail_->setPlainText(detailText(*o));
-    Bitmap frame;
-    std::string message;
-    if (!drawOutcomePicture(*o, frame, message)) {
-        picture_->setText(qs(message));
-        return;
-    }
-    QImage image;
-    copyToImage(frame, image);
-    picture_->setPixmap(QPixmap::fromImage(image.scaled(kPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    picture_->setText("正在显示图片……");
+    drawer_.draw(*o);
 }
 
 }  // namespace tarvel::app

@@ -36,6 +36,30 @@ private:
     int rows_ = 0;
 };
 
+// Draws the pictures of the list off the user-interface thread (a 300-dpi
+// scan takes longer to decode than a tick); of several asked for meanwhile,
+// only the latest is drawn.
+class PictureDrawer : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~PictureDrawer() override;
+    void draw(const BatchOutcome& outcome);
+
+signals:
+    // The picture as the read framed it, or why it cannot be shown.
+    void drawn(const QImage& picture, const QString& message);
+
+private:
+    void next();
+    void done();
+
+    QThread* thread_ = nullptr;
+    std::optional<BatchOutcome> pending_;
+    QImage picture_;  // written by the thread before it ends
+    QString message_;
+};
+
 class BatchResults : public QDialog {
     Q_OBJECT
 public:
@@ -52,6 +76,8 @@ signals:
     void runChanged();
     // The whole batch has been graded or stopped.
     void graded();
+    // The picture of the current row is shown.
+    void pictureShown();
 
 private:
     void workEnded();
@@ -61,6 +87,7 @@ private:
 
     BatchJob job_;
     BatchOutcomeModel model_;
+    PictureDrawer drawer_;
     QPointer<QProgressDialog> progress_;
     QLabel* summary_;
     QTableView* list_;

@@ -145,6 +145,7 @@ void GradingPage::buildSuggestions(QWidget* panel) {
     for (int i = 0; i < kMaxSuggestions; ++i) {
         auto* b = new QPushButton(suggestPanel_);
         b->setObjectName(QString("BtnSuggest%1").arg(i + 1));
+        b->setFixedHeight(24);  // five of them leave the memo room
         column->addWidget(b);
         suggestButtons_.push_back(b);
         connect(b, &QPushButton::clicked, this, [this, i] { storeForSuggested(size_t(i)); });

@@ -100,7 +100,7 @@ private slots:
 
         // Another class: the picture and the question, then stored on "存入".
         rig.select(results, 2);
-        QVERIFY(!results->findChild<QLabel*>("BatchPicture")->pixmap().isNull());
+        QTRY_VERIFY(!results->findChild<QLabel*>("BatchPicture")->pixmap().isNull());
         QVERIFY(results->findChild<QPlainTextEdit*>("BatchDetail")->toPlainText().contains(qs(kOtherClassQuestion)));
         rig.press(results, "BtnBatchStore");
         QCOMPARE(rig.cell(results, 2, 1), QString("20240201 王五 85分"));

@@ -90,6 +90,7 @@ private slots:
         QVERIFY(!run.records.back().handAssigned);
         read();  // 20240103 again
         QVERIFY(panel->isVisible());
+        shot(rig.window, "suggest.png");
         run.students.roster.students.erase(run.students.roster.students.begin());
         rig.window.page(5)->refresh();
         QVERIFY(!panel->isVisible());

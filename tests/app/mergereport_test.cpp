@@ -86,6 +86,7 @@ private slots:
         QVERIFY2(conflicts.startsWith("重复阅卷：准考证号20240101——站1.yj：张三 80分；站2.yj：张三 85分"),
                  qPrintable(conflicts));
         QVERIFY(conflicts.endsWith("采用站2.yj的阅卷记录。"));
+        shot(*report, "merge.png");
         report->close();
 
         // Without conflicts a message tells it.
