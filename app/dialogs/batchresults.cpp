@@ -35,7 +35,9 @@ QString detailText(const BatchOutcome& o) {
 }  // namespace
 
 PictureDrawer::~PictureDrawer() {
-    if (thread_) thread_->wait();
+    if (!thread_) return;
+    thread_->wait();
+    delete thread_;
 }
 
 void PictureDrawer::draw(const BatchOutcome& outcome) {
@@ -140,8 +142,8 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
     store_->setObjectName("BtnBatchStore");
     leave_ = new QPushButton("不存入", this);
     leave_->setObjectName("BtnBatchLeave");
-    auto* close = new QPushButton("关闭", this);
-    close->setObjectName("BtnBatchClose");
+    close_ = new QPushButton("关闭", this);
+    close_->setObjectName("BtnBatchClose");
 
     auto* choices = new QHBoxLayout;
     choices->addWidget(store_);
@@ -169,7 +171,7 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
     row->addLayout(side);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
-    bottom->addWidget(close);
+    bottom->addWidget(close_);
     auto* column = new QVBoxLayout(this);
     column->addWidget(summary_);
     column->addLayout(row, 1);
@@ -184,7 +186,7 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
     };
     connect(store_, &QPushButton::clicked, this, [answer] { answer(true); });
     connect(leave_, &QPushButton::clicked, this, [answer] { answer(false); });
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &BatchResults::showOutcome);
     connect(&drawer_, &PictureDrawer::drawn, this, [this](const QImage& picture, const QString& message) {
         if (picture.isNull()) {
@@ -253,6 +255,12 @@ void BatchResults::setBusy(bool busy) {
     for (QPushButton* b : suggestions_) b->setEnabled(!busy);
     store_->setEnabled(!busy);
     leave_->setEnabled(!busy);
+    close_->setEnabled(!busy);
+}
+
+void BatchResults::reject() {
+    // A card being stored must reach the run before the list goes.
+    if (!job_.busy()) QDialog::reject();
 }
 
 void BatchResults::showOutcome() {

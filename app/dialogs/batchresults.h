@@ -79,6 +79,9 @@ signals:
     // The picture of the current row is shown.
     void pictureShown();
 
+protected:
+    void reject() override;
+
 private:
     void workEnded();
     void showOutcome();
@@ -95,6 +98,7 @@ private:
     QPlainTextEdit* detail_;
     QPushButton* store_;
     QPushButton* leave_;
+    QPushButton* close_;
     std::vector<QPushButton*> suggestions_;
     bool listed_ = false;
 };
