@@ -1,5 +1,6 @@
 #include "pages/gradingpage.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -15,6 +16,10 @@ namespace tarvel::app {
 namespace {
 
 constexpr int kPanel2Width = 250;
+// Phones and scanners write the extensions in either case.
+constexpr const char* kPictureFilter =
+    "图片文件(*.jpg *.jpeg *.png *.bmp *.pdf *.JPG *.JPEG *.PNG *.BMP *.PDF)|"
+    "*.jpg;*.jpeg;*.png;*.bmp;*.pdf;*.JPG;*.JPEG;*.PNG;*.BMP;*.PDF";
 
 // Whether every suggestion still names its roster student.
 bool suggestionsStand(const Roster& roster, const std::vector<StudentSuggestion>& suggestions) {
@@ -30,7 +35,8 @@ QString memoText(const std::string& text) { return qs(text).replace("\r\n", "\n"
 }  // namespace
 
 GradingPage::GradingPage(AppContext& context, GradingCardReader& reader, QWidget* parent)
-    : WizardPage(5, "进行阅卷", context, parent), model_(context.run), reader_(reader) {
+    : WizardPage(5, "进行阅卷", context, parent), model_(context.run), reader_(reader),
+      pictureFolder_(ss(QDir::homePath())) {
     auto* panel1 = new QWidget;
     panel1->setObjectName("Panel1");
     view_ = new LiveView(panel1);
@@ -199,8 +205,7 @@ void GradingPage::gradeFolder() {
 void GradingPage::gradeFiles() {
     if (!batchMayStart()) return;
     const auto files = context_.services.files.openFiles(
-        {"选择要批量阅卷的图片文件", "图片文件(*.jpg *.jpeg *.png *.bmp *.pdf)|*.jpg;*.jpeg;*.png;*.bmp;*.pdf", "",
-         pictureFolder_});
+        {"选择要批量阅卷的图片文件", kPictureFilter, "", pictureFolder_});
     if (!files || files->empty()) return;
     pictureFolder_ = std::filesystem::path(files->front()).parent_path().string();
     gradePictures(*files);
