@@ -40,14 +40,16 @@ PictureDrawer::~PictureDrawer() {
     delete thread_;
 }
 
-void PictureDrawer::draw(const BatchOutcome& outcome) {
+void PictureDrawer::draw(const BatchOutcome& outcome, int row) {
     pending_ = outcome;
+    pendingRow_ = row;
     if (!thread_) next();
 }
 
 void PictureDrawer::next() {
     BatchOutcome outcome = std::move(*pending_);
     pending_.reset();
+    row_ = pendingRow_;
     thread_ = QThread::create([this, outcome = std::move(outcome)] {
         Bitmap frame;
         std::string message;
@@ -70,7 +72,7 @@ void PictureDrawer::done() {
     if (pending_) {
         next();  // a later row was clicked meanwhile
     } else {
-        emit drawn(picture_, message_);
+        emit drawn(row_, picture_, message_);
     }
 }
 
@@ -188,14 +190,15 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
     connect(leave_, &QPushButton::clicked, this, [answer] { answer(false); });
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &BatchResults::showOutcome);
-    connect(&drawer_, &PictureDrawer::drawn, this, [this](const QImage& picture, const QString& message) {
+    connect(&drawer_, &PictureDrawer::drawn, this, [this](int row, const QImage& picture, const QString& message) {
+        if (row != currentRow()) return;  // another row was chosen meanwhile
         if (picture.isNull()) {
             picture_->setText(message);
         } else {
             picture_->setPixmap(
                 QPixmap::fromImage(picture.scaled(kPictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
         }
-        emit pictureShown();
+        emit pictureShown(row);
     });
     connect(&job_, &BatchJob::finished, this, [this](bool stored) {
         if (stored) emit runChanged();
@@ -213,10 +216,9 @@ void BatchResults::start() {
     progress_->setAutoClose(false);
     progress_->setAutoReset(false);
     progress_->setAttribute(Qt::WA_DeleteOnClose);
-    const int total = int(job_.batch().total());
-    progress_->setMaximum(std::max(total, 1));
     progress_->setValue(0);
     connect(&job_, &BatchJob::progress, progress_, [this](int done, int all) {
+        progress_->setMaximum(std::max(all, 1));
         progress_->setValue(done);
         progress_->setLabelText(QString("正在阅卷：已阅%1张，共%2张").arg(done).arg(all));
     });
@@ -284,7 +286,7 @@ void BatchResults::showOutcome() {
     }
     detail_->setPlainText(detailText(*o));
     picture_->setText("正在显示图片……");
-    drawer_.draw(*o);
+    drawer_.draw(*o, row);
 }
 
 }  // namespace tarvel::app

@@ -44,11 +44,12 @@ class PictureDrawer : public QObject {
 public:
     using QObject::QObject;
     ~PictureDrawer() override;
-    void draw(const BatchOutcome& outcome);
+    // The picture of row `row`.
+    void draw(const BatchOutcome& outcome, int row);
 
 signals:
     // The picture as the read framed it, or why it cannot be shown.
-    void drawn(const QImage& picture, const QString& message);
+    void drawn(int row, const QImage& picture, const QString& message);
 
 private:
     void next();
@@ -56,6 +57,8 @@ private:
 
     QThread* thread_ = nullptr;
     std::optional<BatchOutcome> pending_;
+    int pendingRow_ = -1;
+    int row_ = -1;  // of the picture being drawn
     QImage picture_;  // written by the thread before it ends
     QString message_;
 };
@@ -76,8 +79,8 @@ signals:
     void runChanged();
     // The whole batch has been graded or stopped.
     void graded();
-    // The picture of the current row is shown.
-    void pictureShown();
+    // The picture of the current row `row` is shown.
+    void pictureShown(int row);
 
 protected:
     void reject() override;

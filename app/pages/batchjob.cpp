@@ -20,7 +20,7 @@ GradingRun workingCopy(const GradingRun& run) {
 }  // namespace
 
 BatchJob::BatchJob(GradingRun& run, std::vector<std::string> files, QObject* parent)
-    : QObject(parent), run_(run), work_(workingCopy(run)), batch_(work_, std::move(files)) {}
+    : QObject(parent), run_(run), work_(workingCopy(run)), files_(std::move(files)) {}
 
 BatchJob::~BatchJob() {
     if (!thread_) return;
@@ -32,16 +32,18 @@ BatchJob::~BatchJob() {
 void BatchJob::start() {
     stop_ = false;
     runOff([this] {
-        batch_.run(stop_, [this](size_t done, size_t total) { emit progress(int(done), int(total)); });
+        batch_.emplace(work_, std::move(files_));
+        emit progress(0, int(batch_->total()));
+        batch_->run(stop_, [this](size_t done, size_t total) { emit progress(int(done), int(total)); });
     });
 }
 
 void BatchJob::choose(size_t index, bool store) {
-    runOff([this, index, store] { batch_.choose(index, store); });
+    runOff([this, index, store] { batch_->choose(index, store); });
 }
 
 void BatchJob::storeForStudent(size_t index, int student) {
-    runOff([this, index, student] { batch_.storeForStudent(index, student); });
+    runOff([this, index, student] { batch_->storeForStudent(index, student); });
 }
 
 void BatchJob::runOff(std::function<void()> work) {

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 #include "capture/batchgrading.h"
 
@@ -22,12 +23,14 @@ public:
     // Stops between pictures and waits for the thread.
     ~BatchJob() override;
 
-    // Only while the thread does not run: it writes them.
-    const BatchGrading& batch() const { return batch_; }
+    // Once finished() has come, and only while the thread does not run: it
+    // writes them.
+    const BatchGrading& batch() const { return *batch_; }
     bool busy() const { return thread_ != nullptr; }
 
-    // Grades every picture; progress() after each one, finished() at the end
-    // or after stop().
+    // Grades every picture; progress() once the pictures are counted (a PDF
+    // file is opened for its pages on the thread too) and after each one,
+    // finished() at the end or after stop().
     void start();
     // The grading stops before the next picture.
     void stop() { stop_ = true; }
@@ -48,7 +51,8 @@ private:
 
     GradingRun& run_;
     GradingRun work_;
-    BatchGrading batch_;
+    std::vector<std::string> files_;
+    std::optional<BatchGrading> batch_;
     QThread* thread_ = nullptr;
     std::atomic<bool> stop_{false};
 };

@@ -212,6 +212,7 @@ void GradingPage::gradeFiles() {
 }
 
 void GradingPage::gradePictures(std::vector<std::string> files) {
+    grid_->endEditing();  // a standard answer being typed goes into the run the batch starts from
     auto* results = new BatchResults(context_.run, std::move(files), this);
     connect(results, &BatchResults::runChanged, this, [this] {
         currentNumber_ = context_.run.lastAdmissionNumber;

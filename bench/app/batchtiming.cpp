@@ -141,18 +141,19 @@ int main(int argc, char** argv) {
     // Each row clicked: the click on the user-interface thread, then the
     // picture drawn as the read framed it (on a thread of its own).
     auto* list = results->findChild<QTableView*>("BatchList");
-    bool pictureShown = false;
-    QObject::connect(results, &BatchResults::pictureShown, [&] { pictureShown = true; });
+    int pictureShown = -1;
+    QObject::connect(results, &BatchResults::pictureShown, [&](int row) { pictureShown = row; });
     std::map<std::string, std::vector<double>> clicks, shown;
     for (int row = 0; row < int(outcomes.size()); ++row) {
+        list->setCurrentIndex({});  // the row is chosen anew even when it is the current one
+        pictureShown = -1;
         QElapsedTimer t;
         t.start();
-        pictureShown = false;
         list->selectRow(row);
         const std::string& path = outcomes[size_t(row)].path;
         const std::string kind = path.substr(path.rfind('.') + 1);
         clicks[kind].push_back(double(t.nsecsElapsed()) / 1e6);
-        while (!pictureShown) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        while (pictureShown != row) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         shown[kind].push_back(double(t.nsecsElapsed()) / 1e6);
     }
     for (const auto& [kind, times] : shown)
