@@ -76,30 +76,31 @@ void PictureDrawer::done() {
     }
 }
 
-int BatchOutcomeModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int BatchOutcomeModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
 
 void BatchOutcomeModel::refill() {
     beginResetModel();
-    rows_ = int(job_.batch().outcomes().size());
+    rows_.clear();
+    for (const BatchOutcome& o : job_.batch().outcomes()) {
+        rows_.push_back({{qs(std::filesystem::path(o.picture).filename().string()), qs(outcomeLine(o)), qs(choiceText(o))},
+                         qs(o.picture),
+                         o.stored(),
+                         o.awaitsChoice()});
+    }
     endResetModel();
 }
 
 QVariant BatchOutcomeModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rows_) return {};
-    const BatchOutcome& o = job_.batch().outcomes()[size_t(index.row())];
+    if (!index.isValid() || index.row() >= int(rows_.size()) || index.column() >= 3) return {};
+    const Row& row = rows_[size_t(index.row())];
     switch (role) {
-        case Qt::DisplayRole:
-            switch (index.column()) {
-                case 0: return qs(std::filesystem::path(o.picture).filename().string());
-                case 1: return qs(outcomeLine(o));
-                default: return qs(choiceText(o));
-            }
-        case Qt::ToolTipRole: return qs(o.picture);
+        case Qt::DisplayRole: return row.cells[index.column()];
+        case Qt::ToolTipRole: return row.path;
         case Qt::ForegroundRole:
-            if (index.column() == 1 && !o.stored()) return QBrush(QColor(176, 0, 0));
+            if (index.column() == 1 && !row.stored) return QBrush(QColor(176, 0, 0));
             return {};
         case Qt::BackgroundRole:
-            if (o.awaitsChoice()) return QBrush(QColor(255, 236, 179));
+            if (row.waiting) return QBrush(QColor(255, 236, 179));
             return {};
         default: return {};
     }

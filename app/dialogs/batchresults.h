@@ -19,7 +19,9 @@
 
 namespace tarvel::app {
 
-// The list: one row per picture graded (图片, 结果, 选择).
+// The list: one row per picture graded (图片, 结果, 选择). It shows the texts
+// of its last refill: while a choice is being made on the worker thread, the
+// outcomes are not to be read.
 class BatchOutcomeModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -32,8 +34,14 @@ public:
     void refill();
 
 private:
+    struct Row {
+        QString cells[3];
+        QString path;
+        bool stored = false;
+        bool waiting = false;
+    };
     const BatchJob& job_;
-    int rows_ = 0;
+    std::vector<Row> rows_;
 };
 
 // Draws the pictures of the list off the user-interface thread (a 300-dpi
