@@ -158,6 +158,7 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
         suggestions_.push_back(b);
         connect(b, &QPushButton::clicked, this, [this, i] {
             const int row = currentRow();
+            if (row < 0 || job_.busy()) return;
             const BatchOutcome& o = job_.batch().outcomes()[size_t(row)];
             if (!o.unknownCard || size_t(i) >= o.unknownCard->suggestions.size()) return;
             setBusy(true);
@@ -183,7 +184,7 @@ BatchResults::BatchResults(GradingRun& run, std::vector<std::string> files, QWid
 
     auto answer = [this](bool store) {
         const int row = currentRow();
-        if (row < 0 || !job_.batch().outcomes()[size_t(row)].awaitsChoice()) return;
+        if (row < 0 || job_.busy() || !job_.batch().outcomes()[size_t(row)].awaitsChoice()) return;
         setBusy(true);
         job_.choose(size_t(row), store);
     };
@@ -245,8 +246,12 @@ void BatchResults::workEnded() {
         emit graded();
         open();
     }
-    if (model_.rowCount() > 0) list_->selectRow(std::min(row, model_.rowCount() - 1));
-    showOutcome();
+    // The reset left no row current: choosing one shows it.
+    if (model_.rowCount() > 0) {
+        list_->selectRow(std::min(row, model_.rowCount() - 1));
+    } else {
+        showOutcome();
+    }
 }
 
 int BatchResults::currentRow() const {
