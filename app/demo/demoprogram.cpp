@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <atomic>
 #include <cstdio>
 #include <iostream>
@@ -183,7 +184,11 @@ int runDemo(const QString& screens) {
         for (const auto& [s, name] : kPictures)
             if (s == step) pictures = saveWindowPicture(window, screens, name) && pictures;
     };
+    QElapsedTimer elapsed;
+    elapsed.start();
     const std::string problem = tour.run(watch);
+    std::cout << "演示" << (problem.empty() ? "结束" : "中断") << "：用时 " << elapsed.elapsed() / 1000 << " 秒"
+              << std::endl;
     if (!problem.empty()) {
         std::cerr << "tarvel --demo: " << problem << "\n";
         return 1;

@@ -140,10 +140,54 @@ std::string DemoTour::next(int from) {
 }
 
 std::string DemoTour::run(const Watcher& watch) {
+    std::string problem = startRun(watch);
+    if (!problem.empty()) return problem;
+    if (!(problem = grade()).empty()) return problem;
+
+    step("第7步　关闭\n关闭窗口：程序问是否保存（是），再问是否关闭（是）。");
+    window_->close();
+    if (window_->isVisible()) return "窗口没有关闭";
+    seen(Step::Closed);
+    window_.reset();
+    pace_.pause(1000);
+
+    start();
+    step("第8步　重新打开\n再次启动程序，点“打开阅卷原始文件”，选择刚才保存的文件：阅卷记录都在。");
+    if (!(problem = click("BtnOpenYJFile1")).empty()) return problem;
+    if (!(problem = toGradingPage()).empty()) return problem;
+    seen(Step::Reopened);
+
+    step("第9步　修改标准答案\n发现标准答案第1题印错：点标准答案行的第1题，改成 C，再在表格上点右键“重新算分”，然后保存。");
+    if (!(problem = correctStandardAnswer()).empty()) return problem;
+    pace_.pause(1500);
+    if (!(problem = click("BtnSave")).empty()) return problem;
+    seen(Step::Rescored);
+    pace_.pause(1500);
+    if (!(problem = next(5)).empty()) return problem;
+
+    step("第10步　成绩输出\n选择2024级 01班和要输出的项目，点“输出”写出成绩表；再勾选统计项目，写出统计表。");
+    if (!(problem = output()).empty()) return problem;
+    seen(Step::Reported);
+    step("演示结束\n成绩表和统计表在“成绩输出”文件夹中，阅卷原始文件在“阅卷原始文件”文件夹中。");
+    seen(Step::Done);
+    return "";
+}
+
+void DemoTour::seen(Step step) {
+    if (watch_) watch_(step, *window_);
+}
+
+std::string DemoTour::chooseGroup(const char* gradeBox, const char* classBox) {
+    if (!choose(window_->findChild<QComboBox*>(gradeBox), kDemoGrade) ||
+        !choose(window_->findChild<QComboBox*>(classBox), kDemoClass))
+        return std::string(gradeBox) + "：没有2024级 01班";
+    QCoreApplication::processEvents();
+    return "";
+}
+
+std::string DemoTour::startRun(const Watcher& watch) {
     if (frames_ == 0) return "演示答题卡文件夹中没有图片";
-    auto seen = [&](Step s) {
-        if (watch) watch(s, *window_);
-    };
+    watch_ = watch;
     std::string problem;
     start();
     step("第1步　准备答题卡\n点“新阅卷”，在答题卡窗口中选择本次考试印好的答题卡“DY标准85题自动AB卷.dat”。");
@@ -174,35 +218,7 @@ std::string DemoTour::run(const Watcher& watch) {
     pace_.pause(2000);
     if (!(problem = next(4)).empty()) return problem;
 
-    if (!(problem = grade(watch)).empty()) return problem;
-
-    step("第7步　关闭\n关闭窗口：程序问是否保存（是），再问是否关闭（是）。");
-    window_->close();
-    if (window_->isVisible()) return "窗口没有关闭";
-    seen(Step::Closed);
-    window_.reset();
-    pace_.pause(1000);
-
-    start();
-    step("第8步　重新打开\n再次启动程序，点“打开阅卷原始文件”，选择刚才保存的文件：阅卷记录都在。");
-    if (!(problem = click("BtnOpenYJFile1")).empty()) return problem;
-    if (!(problem = toGradingPage()).empty()) return problem;
-    seen(Step::Reopened);
-
-    step("第9步　修改标准答案\n发现标准答案第1题印错：点标准答案行的第1题，改成 C，再在表格上点右键“重新算分”，然后保存。");
-    if (!(problem = correctStandardAnswer()).empty()) return problem;
-    pace_.pause(1500);
-    if (!(problem = click("BtnSave")).empty()) return problem;
-    seen(Step::Rescored);
-    pace_.pause(1500);
-    if (!(problem = next(5)).empty()) return problem;
-
-    step("第10步　成绩输出\n选择2024级 01班和要输出的项目，点“输出”写出成绩表；再勾选统计项目，写出统计表。");
-    if (!(problem = output()).empty()) return problem;
-    seen(Step::Reported);
-    step("演示结束\n成绩表和统计表在“成绩输出”文件夹中，阅卷原始文件在“阅卷原始文件”文件夹中。");
-    seen(Step::Done);
-    return "";
+    return chooseGroup("NJYJ", "BJYJ");
 }
 
 std::string DemoTour::fillRoster() {
@@ -240,13 +256,9 @@ std::string DemoTour::fillExam() {
     return problem;
 }
 
-std::string DemoTour::grade(const Watcher& watch) {
+std::string DemoTour::grade() {
     step("第5步　进行阅卷\n选择2024级 01班，点“开启自动阅卷”，把答题卡一张张放到摄像头下："
          "先放标准答案（准考证号不填），再放学生的答题卡。每张卡放稳两秒后读入，表格里出现成绩。");
-    if (!choose(window_->findChild<QComboBox*>("NJYJ"), kDemoGrade) ||
-        !choose(window_->findChild<QComboBox*>("BJYJ"), kDemoClass))
-        return "阅卷页没有2024级 01班";
-    QCoreApplication::processEvents();
     std::string problem;
     pace_.startCards();
     if (!(problem = click("BtnAutoAnswerCard")).empty()) return problem;
@@ -257,7 +269,7 @@ std::string DemoTour::grade(const Watcher& watch) {
     if (!(problem = click("BtnSave")).empty()) return problem;
     pace_.play(*window_, frames_ - half);
     if (!(problem = click("BtnAutoAnswerCard")).empty()) return problem;  // off again
-    if (watch) watch(Step::Graded, *window_);
+    seen(Step::Graded);
     pace_.pause(3000);
     return "";
 }
@@ -272,11 +284,7 @@ std::string DemoTour::toGradingPage() {
         }
         pace_.pause(700);
     }
-    if (!choose(window_->findChild<QComboBox*>("NJYJ"), kDemoGrade) ||
-        !choose(window_->findChild<QComboBox*>("BJYJ"), kDemoClass))
-        return "阅卷页没有2024级 01班";
-    QCoreApplication::processEvents();
-    return "";
+    return chooseGroup("NJYJ", "BJYJ");
 }
 
 std::string DemoTour::correctStandardAnswer() {
@@ -319,17 +327,13 @@ std::string DemoTour::output() {
         if (problem.empty() && !shown) problem = std::string(button) + "：两分钟内没有写出文件";
         return problem;
     };
-    if (!choose(window_->findChild<QComboBox*>("NJSC"), kDemoGrade) ||
-        !choose(window_->findChild<QComboBox*>("BJSC"), kDemoClass))
-        return "成绩输出页没有2024级 01班";
-    std::string problem;
+    std::string problem = chooseGroup("NJSC", "BJSC");
+    if (!problem.empty()) return problem;
     if (!(problem = click("BtnAddAll")).empty()) return problem;
     pace_.pause(1500);
     if (!(problem = press("BtnSC")).empty()) return problem;
     pace_.pause(1500);
-    if (!choose(window_->findChild<QComboBox*>("NJTJ"), kDemoGrade) ||
-        !choose(window_->findChild<QComboBox*>("BJTJ"), kDemoClass))
-        return "统计没有2024级 01班";
+    if (!(problem = chooseGroup("NJTJ", "BJTJ")).empty()) return problem;
     for (const char* box : {"TJAverage", "TJXiaoTiRate", "TJDaTiRate", "TJXiaoTiWrong", "TJXiaoTiRight"})
         if (auto* check = window_->findChild<QCheckBox*>(box)) check->setChecked(true);
     if (auto* wrong = window_->findChild<QLineEdit*>("TJWrongRange")) wrong->setText("1-5,11");

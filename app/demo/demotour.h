@@ -90,6 +90,9 @@ public:
 
     // Plays the whole path; "" or what went wrong (the tour stops there).
     std::string run(const Watcher& watch = {});
+    // Its first part: a new window led through pages 1-4 to the grading
+    // page, 2024级 01 chosen there, the demo camera connected.
+    std::string startRun(const Watcher& watch = {});
     // The window of the current start (the second after the restart).
     MainWindow* window() const { return window_.get(); }
     // Frames the demo camera plays (the sequence once).
@@ -106,7 +109,10 @@ private:
     std::string toGradingPage();
     std::string fillRoster();
     std::string fillExam();
-    std::string grade(const Watcher& watch);
+    std::string grade();
+    void seen(Step step);
+    // Chooses 2024级 01 in a page's grade and class boxes.
+    std::string chooseGroup(const char* gradeBox, const char* classBox);
     std::string correctStandardAnswer();
     std::string output();
 
@@ -114,6 +120,7 @@ private:
     DemoPace& pace_;
     DemoNote* note_;
     std::unique_ptr<MainWindow> window_;
+    Watcher watch_;
     size_t frames_ = 0;
 };
 
