@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 namespace tarvel {
@@ -111,17 +110,8 @@ FieldChar fieldCharAt(const std::string& utf8, size_t i) {
         return c;
     }
     c.length = std::min(utf8CharLength(lead), utf8.size() - i);
-    // Names repeat their characters: each character is converted once per
-    // thread and remembered (a save converts every name of 5000 records).
-    thread_local std::unordered_map<std::string, std::optional<std::string>> converted;
-    const std::string character = utf8.substr(i, c.length);
-    auto known = converted.find(character);
-    if (known == converted.end()) {
-        if (converted.size() > 20000) converted.clear();  // bounded, whatever a file holds
-        known = converted.emplace(character, utf8ToGbk(character)).first;
-    }
-    if (known->second) {
-        c.gbk = *known->second;
+    if (auto gbk = utf8ToGbk(utf8.substr(i, c.length))) {
+        c.gbk = *gbk;
         return c;
     }
     c.gbk = "?";

@@ -75,14 +75,7 @@ std::string encodeGradingRecord(const GradingRecord& r, uint8_t* b, std::string*
     writeI32(b + 208, r.extraCount);
     writeI32(b + 212, r.missingCount);
     writeI32(b + 216, r.wrongCount);
-    // The slots as encodeAnswerSlot writes them, into bytes already zero.
-    for (int q = 0; q < kMaxExamQuestions; ++q) {
-        uint8_t* slot = b + 220 + kAnswerSlotSize * q;
-        const std::string_view a = r.answers[q].answer.view();
-        for (size_t k = 0; k < a.size(); ++k) slot[k] = static_cast<uint8_t>(a[k]);  // at most 5
-        slot[5] = static_cast<uint8_t>(r.answers[q].outcome);
-        writeF32(slot + 8, r.answers[q].score);
-    }
+    for (int q = 0; q < kMaxExamQuestions; ++q) encodeAnswerSlot(r.answers[q], b + 220 + kAnswerSlotSize * q);
     return w.error();
 }
 

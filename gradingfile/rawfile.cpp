@@ -1,6 +1,5 @@
 #include "gradingfile/rawfile.h"
 
-#include <array>
 #include <cstring>
 
 #include "base/bytes.h"
@@ -52,10 +51,7 @@ std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, co
     if (records.size() > size_t(kMaxRecords)) {
         return "阅卷记录最多只能有" + std::to_string(kMaxRecords) + "条。";
     }
-    // Only the fixed part is cleared: every record below is written whole,
-    // so a 13 MB image is not zeroed first (its storage is usually reused).
-    bytes.resize(rawFileSize(records.size()));
-    std::memset(bytes.data(), 0, kRawRecordsAt);
+    bytes.assign(rawFileSize(records.size()), 0);
     uint8_t* b = bytes.data();
 
     // The opened file was decoded (or written) by this code, so its size
@@ -86,13 +82,10 @@ std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, co
         sameFilter);
     if (!e.empty()) return e;
     writeI32(b + kRawRecordCountAt, static_cast<int32_t>(records.size()));
-    // Each record is encoded and compared in a small buffer that stays in
-    // the cache, then copied once into the image.
-    std::array<uint8_t, kGradingRecordSize> record;
     for (size_t i = 0; i < records.size(); ++i) {
         const size_t offset = kRawRecordsAt + kGradingRecordSize * i;
         e = writeBlock(
-            record.data(), kGradingRecordSize, i < size_t(oldCount) ? at(offset) : nullptr, records[i],
+            b + offset, kGradingRecordSize, i < size_t(oldCount) ? at(offset) : nullptr, records[i],
             [&](const GradingRecord& r, uint8_t* out) { return encodeGradingRecord(r, out, substituted); },
             [](const uint8_t* in, GradingRecord& r) {
                 decodeGradingRecord(in, r);
@@ -100,7 +93,6 @@ std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, co
             },
             equal<GradingRecord>);
         if (!e.empty()) return "第" + std::to_string(i) + "条阅卷记录无法保存：" + e;
-        std::memcpy(b + offset, record.data(), kGradingRecordSize);
     }
     return {};
 }
