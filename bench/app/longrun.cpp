@@ -17,10 +17,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <QEventLoop>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -121,69 +121,76 @@ int main(int argc, char** argv) {
                       silence,
                       [] { return std::unique_ptr<Speaker>(); }};
 
-    // The generated run, as a window holds it after grading.
-    GradingRun generated;
+    // The generated run, as a window holds it after grading; dropped before
+    // the window opens it.
+    std::string runFile;
+    size_t recordCount = 0;
     {
-        const RunSnapshot& full = fullRun();
-        generated.students.roster = full.roster;
-        generated.settings = full.settings;
-        generated.settings.cardName = "JD标准100题.dat";
-        generated.records = full.records;
-        // Every record of a student of the roster, as a read stores it.
-        for (size_t i = 1; i < generated.records.size(); ++i) {
-            const StudentEntry& student = full.roster.students[i - 1];
-            GradingRecord& r = generated.records[i];
-            r.gradeCode = student.gradeCode;
-            r.gradeName = "2024级";
-            r.classCode = student.classCode;
-            r.readCount = 1;
+        GradingRun generated;
+        {
+            const RunSnapshot& full = fullRun();
+            generated.students.roster = full.roster;
+            generated.settings = full.settings;
+            generated.settings.cardName = "JD标准100题.dat";
+            generated.records = full.records;
+            // Every record of a student of the roster, as a read stores it.
+            for (size_t i = 1; i < generated.records.size(); ++i) {
+                const StudentEntry& student = full.roster.students[i - 1];
+                GradingRecord& r = generated.records[i];
+                r.gradeCode = student.gradeCode;
+                r.gradeName = "2024级";
+                r.classCode = student.classCode;
+                r.readCount = 1;
+            }
+            generated.filter = {"20241", "ALL"};
         }
-        generated.filter = {"20241", "ALL"};
-    }
-    const std::string runFile = rawFilePath(generated.settings);
-    files.path = runFile;
+        runFile = rawFilePath(generated.settings);
+        recordCount = generated.records.size();
+        files.path = runFile;
 
-    // Saving: a run's first save (every record encoded into new storage) and
-    // a save after one change as the window repeats it (the run's two file
-    // images reused), each followed by the plain write and flush of the same
-    // bytes; then a save's parts: the encoding alone and the atomic write
-    // with its flush alone.
-    std::vector<double> firstSave, resave, plain, plainOver, encode, atomic;
-    std::string error;
-    GradingRun steady = generated;
-    for (int i = 0; i < 2; ++i) writeRawFile(steady, runFile);
-    std::vector<uint8_t> image;
-    for (int i = 0; i < rounds; ++i) {
-        GradingRun fresh = generated;
-        firstSave.push_back(timed([&] { error = writeRawFile(fresh, runFile); }));
-        if (!error.empty()) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
+        // Saving: a run's first save (every record encoded into new storage) and
+        // a save after one change as the window repeats it (the run's two file
+        // images reused), each followed by the plain write and flush of the same
+        // bytes; then a save's parts: the encoding alone and the atomic write
+        // with its flush alone.
+        std::vector<double> firstSave, resave, plain, plainOver, encode, atomic;
+        std::string error;
+        GradingRun steady = generated;
+        for (int i = 0; i < 2; ++i) writeRawFile(steady, runFile);
+        std::vector<uint8_t> image;
+        for (int i = 0; i < rounds; ++i) {
+            GradingRun fresh = generated;
+            firstSave.push_back(timed([&] { error = writeRawFile(fresh, runFile); }));
+            if (!error.empty()) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                return 1;
+            }
+            plain.push_back(plainWriteMs((folder / "plain.bin").string(), fresh.fileBytes, false));
+            steady.records[1].readCount += 1;
+            resave.push_back(timed([&] { error = writeRawFile(steady, runFile); }));
+            plainOver.push_back(plainWriteMs((folder / "over.bin").string(), steady.fileBytes, true));
+            steady.records[1].readCount += 1;
+            encode.push_back(timed([&] {
+                encodeRawFile(steady.students.roster, steady.settings, steady.filter, steady.records, steady.fileBytes,
+                              image);
+            }));
+            atomic.push_back(timed([&] { saveFileAtomically(runFile, image, error); }));
         }
-        plain.push_back(plainWriteMs((folder / "plain.bin").string(), fresh.fileBytes, false));
-        steady.records[1].readCount += 1;
-        resave.push_back(timed([&] { error = writeRawFile(steady, runFile); }));
-        plainOver.push_back(plainWriteMs((folder / "over.bin").string(), steady.fileBytes, true));
-        steady.records[1].readCount += 1;
-        encode.push_back(timed([&] {
-            encodeRawFile(steady.students.roster, steady.settings, steady.filter, steady.records, steady.fileBytes,
-                          image);
-        }));
-        atomic.push_back(timed([&] { saveFileAtomically(runFile, image, error); }));
+        const double bytes = double(fs::file_size(runFile));
+        std::printf("save of %zu records (%.1f MB), median of %d (goal: <= 1.5 x the plain write and flush)\n",
+                    generated.records.size(), bytes / 1e6, rounds);
+        std::printf("  plain write + flush into a new file: %.1f ms; over the file's old bytes: %.1f ms\n",
+                    median(plain), median(plainOver));
+        std::printf("  first save (every record encoded): %.1f ms = %.2f x the new file's\n", median(firstSave),
+                    median(firstSave) / median(plain));
+        std::printf("  save after one change:             %.1f ms = %.2f x the new file's, %.2f x the overwrite's\n",
+                    median(resave), median(resave) / median(plain), median(resave) / median(plainOver));
+        std::printf("  of which: encoding %.1f ms, atomic write and flush %.1f ms\n", median(encode), median(atomic));
     }
-    const double bytes = double(fs::file_size(runFile));
-    std::printf("save of %zu records (%.1f MB), median of %d (goal: <= 1.5 x the plain write and flush)\n",
-                generated.records.size(), bytes / 1e6, rounds);
-    std::printf("  plain write + flush into a new file: %.1f ms; over the file's old bytes: %.1f ms\n", median(plain),
-                median(plainOver));
-    std::printf("  first save (every record encoded): %.1f ms = %.2f x the new file's\n", median(firstSave),
-                median(firstSave) / median(plain));
-    std::printf("  save after one change:             %.1f ms = %.2f x the new file's, %.2f x the overwrite's\n",
-                median(resave), median(resave) / median(plain), median(resave) / median(plainOver));
-    std::printf("  of which: encoding %.1f ms, atomic write and flush %.1f ms\n", median(encode), median(atomic));
 
     // "打开阅卷原始文件" to the filled grid on the grading page, painted (the
     // marker a save by the window leaves enables the button).
+    std::string error;
     saveFileAtomically(installedPath(installed::kSavedMarker), {0x01}, error);
     MainWindow window(services);
     window.resize(1024, 768);
@@ -204,14 +211,15 @@ int main(int argc, char** argv) {
             window.findChild<QPushButton*>("BtnOpenYJFile1")->click();
             enterGrading();
         }));
-        if (window.run().records.size() != generated.records.size()) {
+        if (window.run().records.size() != recordCount) {
             std::fprintf(stderr, "the run did not open\n");
             return 1;
         }
     }
-    std::printf("open the run to the filled grid (read, decode, page 5 prepared, grid painted; goal <= 100 ms):"
-                " median %.1f ms, max %.1f ms, %d rows\n",
-                median(open), *std::max_element(open.begin(), open.end()), page->gridModel().rowCount());
+    std::printf(
+        "open the run to the filled grid (read, decode, page 5 prepared, grid painted; goal <= 100 ms):"
+        " median %.1f ms, max %.1f ms, %d rows\n",
+        median(open), *std::max_element(open.begin(), open.end()), page->gridModel().rowCount());
 
     // Another class shown; all classes; scored again.
     auto* classes = window.findChild<QComboBox*>("BJYJ");
@@ -230,10 +238,11 @@ int main(int argc, char** argv) {
         emit classes->activated(all);
     }
     QAction* refresh = window.findChild<QAction*>("NRefresh");
-    for (int i = 0; i < rounds; ++i) rescore.push_back(timed([&] {
-        refresh->trigger();
-        page->grid()->viewport()->repaint();
-    }));
+    for (int i = 0; i < rounds; ++i)
+        rescore.push_back(timed([&] {
+            refresh->trigger();
+            page->grid()->viewport()->repaint();
+        }));
     std::printf("another class shown (grid refilled and painted): median %.1f ms\n", median(filter));
     std::printf("重新算分 over %d rows, painted: median %.1f ms\n", page->gridModel().rowCount(), median(rescore));
 
