@@ -13,6 +13,7 @@
 #include "base/paths.h"
 #include "dialogs/aboutform.h"
 #include "dialogs/helpwindow.h"
+#include "dialogs/mergereport.h"
 #include "pages/camerapage.h"
 #include "pages/cardpage.h"
 #include "pages/exampage.h"
@@ -48,7 +49,7 @@ MainWindow::MainWindow(Services& services, QWidget* parent)
     addPage(new CameraPage(context_));
     addPage(new StudentsPage(context_));
     addPage(new ExamPage(context_));
-    grading_ = new GradingPage(context_);
+    grading_ = new GradingPage(context_, reader_);
     addPage(grading_);
     addPage(new OutputPage(context_));
     buildMenus();
@@ -98,6 +99,14 @@ void MainWindow::buildMenus() {
     file->addSeparator()->setObjectName("N17");
     saveMenu_ = add(file, "N15", "保存阅卷原始文件", [this] { save(); });
     saveMenu_->setShortcut(QKeySequence("Ctrl+S"));
+    add(file, "NMergeYJ", "合并阅卷原始文件…", [this] {
+        // The merged run is opened as "打开阅卷原始文件" opens one: from page 1.
+        if (mergeRawFilesWindow(*run_, services_, this)) {
+            setWindowTitle(kAppTitle);
+            showPage(1);
+        }
+        runChanged();
+    });
     add(file, "N13", "退出", [this] { close(); });
     connect(file, &QMenu::aboutToShow, this, &MainWindow::syncSaveButton);
 

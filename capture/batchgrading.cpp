@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/floattext.h"
 #include "capture/frameloop.h"
 #include "grading/gradinggrid.h"
 #include "output/voiceprompts.h"
@@ -53,6 +54,48 @@ int compareNames(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+std::string outcomeLine(const BatchOutcome& o) {
+    if (o.record == 0) return kStandardAnswerName;
+    if (o.stored()) {
+        std::string line = o.admissionNumber + " " + o.name + " " + floatToText(o.total) + "分";
+        return o.assignedStudent >= 0 ? line + "（手动指定）" : line;
+    }
+    std::string first = o.hint.substr(0, o.hint.find_first_of("\r\n"));
+    // Hints indent their paragraphs with ideographic spaces.
+    static const std::string indent = "\u3000";
+    while (first.compare(0, indent.size(), indent) == 0) first.erase(0, indent.size());
+    return first.empty() ? o.prompt : first;
+}
+
+std::string batchSummary(const std::vector<BatchOutcome>& outcomes, size_t total) {
+    size_t stored = 0, waiting = 0;
+    for (const BatchOutcome& o : outcomes) {
+        stored += o.stored();
+        waiting += o.awaitsChoice();
+    }
+    std::string text = "共" + std::to_string(outcomes.size()) + "张图片：存入" + std::to_string(stored) + "张，未存入" +
+                       std::to_string(outcomes.size() - stored - waiting) + "张";
+    if (waiting > 0) text += "，待选择" + std::to_string(waiting) + "张";
+    text += "。";
+    if (outcomes.size() < total) text += "已停止，还有" + std::to_string(total - outcomes.size()) + "张未阅。";
+    return text;
+}
+
+bool drawOutcomePicture(const BatchOutcome& o, Bitmap& frame, std::string& message) {
+    PictureFile file;
+    StillPicture picture;
+    if (!file.open(o.path, message) || !file.picture(o.page, picture, message)) return false;
+    const FrameView view = o.code ? o.view : wholePictureView(picture.width(), picture.height());
+    const Bitmap* pixels = picture.pixels(std::min(1.0, 1 / view.factor));
+    if (!pixels) {
+        message = unreadablePictureMessage(o.picture);
+        return false;
+    }
+    frame = Bitmap(kFrameWidth, kFrameHeight, 3);
+    renderView(*pixels, picture.detail(), view, frame);
+    return true;
+}
 
 bool comesBefore(const std::string& a, const std::string& b) {
     if (const int c = compareNames(fileName(a), fileName(b))) return c < 0;

@@ -64,6 +64,19 @@ struct BatchOutcome {
     bool awaitsChoice() const { return question != BatchQuestion::None && !answered; }
 };
 
+// The outcome in one line of the list: "202410103 胡昊然 92分" (with
+// "（手动指定）" for a card given to a suggested student), "标准答案", or why
+// the picture was not stored (the first line of its hint, else its short
+// text).
+std::string outcomeLine(const BatchOutcome& outcome);
+// "共12张图片：存入9张，未存入2张，待选择1张。" with "已停止，还有N张未阅。"
+// when the batch was stopped before its end.
+std::string batchSummary(const std::vector<BatchOutcome>& outcomes, size_t total);
+// The picture of an outcome as its read framed it (640 x 480; the whole
+// picture when it was never read), for the teacher to look at. False with a
+// message when the file cannot be drawn (any more).
+bool drawOutcomePicture(const BatchOutcome& outcome, Bitmap& frame, std::string& message);
+
 // The pictures of a folder: files named as pictures or PDF files (.jpg,
 // .jpeg, .png, .bmp, .pdf, any case), in name order.
 std::vector<std::string> picturesInFolder(const std::string& folder);

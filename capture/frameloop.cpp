@@ -210,10 +210,22 @@ void FrameLoop::BtnAnswerCardClick() {
         return;
     }
     timerEnabled_ = false;
-    const ReadResult code = RetryDarker(p_.images, [this] { return readOnce(); });
-    speaking_ =
+    announce(RetryDarker(p_.images, [this] { return readOnce(); }));
+}
+
+void FrameLoop::announce(ReadResult code) {
+    // Another announcement may still be spoken: the speech thread says this
+    // one after it, and the first end it reports lets the timer run again.
+    const bool spoken =
         p_.announcer.AnnounceReading(code, promptText_, memo_, [this](const std::string& m) { p_.ui.showMemo(m); });
-    if (!speaking_) timerEnabled_ = true;
+    speaking_ = speaking_ || spoken;
+    timerEnabled_ = !speaking_;
+}
+
+void FrameLoop::announceJudgement(ReadResult code, std::string promptText, std::string memo) {
+    promptText_ = std::move(promptText);
+    memo_ = std::move(memo);
+    announce(code);
 }
 
 void FrameLoop::speechEnded() {

@@ -104,6 +104,9 @@ public:
     // asked to connect the camera.
     void BtnAnswerCardClick();
     void BtnAutoAnswerCardClick();
+    // A judgement made without a read (the grading page's click on a roster
+    // suggestion) ends as a read does: its texts shown, its sound and voice.
+    void announceJudgement(ReadResult code, std::string promptText, std::string memo);
     // The announcer has spoken the last read on its speech thread: the timer
     // runs again, and the watch counts the stillness from now, as it does
     // after a read spoken on this thread.
@@ -129,6 +132,9 @@ public:
 private:
     bool choiceComplete();
     ReadResult readOnce();
+    // The end of a read: memo, sound and voice; the timer runs again unless
+    // the voice goes on on the speech thread.
+    void announce(ReadResult code);
     void cameraLost();
     void showFrame();
     void watch();

@@ -34,14 +34,6 @@ bool commitActivePage(GradingRun& run, const ActivePage& page, Prompter& prompte
     return true;
 }
 
-// The save-first question of new and open; false when the command must stop
-// because the user's unsaved work could not be saved.
-bool offerToSave(GradingRun& run, Prompter& prompter, FileDialogs& dialogs, SaveOps* ops) {
-    if (!run.unsaved) return true;
-    if (prompter.askYesNo(kSaveOldRunQuestion) != Answer::Yes) return true;
-    return BtnSaveClick(run, ActivePage{}, prompter, dialogs, ops);
-}
-
 // Where a save goes; nullopt when the user chose no file.
 std::optional<std::string> saveTarget(const GradingRun& run, Prompter& prompter, FileDialogs& dialogs) {
     const std::string named = rawFilePath(run.settings);
@@ -56,6 +48,20 @@ std::optional<std::string> saveTarget(const GradingRun& run, Prompter& prompter,
 }
 
 }  // namespace
+
+bool offerToSaveRun(GradingRun& run, Prompter& prompter, FileDialogs& dialogs, SaveOps* ops) {
+    if (!run.unsaved) return true;
+    if (prompter.askYesNo(kSaveOldRunQuestion) != Answer::Yes) return true;
+    return BtnSaveClick(run, ActivePage{}, prompter, dialogs, ops);
+}
+
+void markRunSaved() {
+    // The marker only enables the open command at the next start; the run
+    // itself is saved, so a failure here is not worth a message.
+    if (savedMarkerExists()) return;
+    std::string ignored;
+    saveFileAtomically(installedPath(installed::kSavedMarker), {0x01}, ignored);
+}
 
 std::string overwriteRawFileQuestion(const std::string& fileName) {
     return "阅卷原始文件“" + fileName +
@@ -97,12 +103,7 @@ bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, F
         prompter.notice(substitutionNotice(substituted));
         run.toldSubstitution = true;
     }
-    // The marker only enables the open command at the next start; the run
-    // itself is saved, so a failure here is not worth a message.
-    if (!savedMarkerExists()) {
-        std::string ignored;
-        saveFileAtomically(installedPath(installed::kSavedMarker), {0x01}, ignored);
-    }
+    markRunSaved();
     return true;
 }
 
@@ -131,7 +132,7 @@ bool openRawFile(GradingRun& run, const std::string& path, Prompter& prompter) {
 }
 
 bool BtnOpenYJFile1Click(GradingRun& run, Prompter& prompter, FileDialogs& dialogs, SaveOps* ops) {
-    if (!offerToSave(run, prompter, dialogs, ops)) return false;
+    if (!offerToSaveRun(run, prompter, dialogs, ops)) return false;
     auto path = dialogs.openFile(
         {"打开阅卷原始文件", kRawFileFilter, kRawFileExtension, installedPath(installed::kRawFiles)});
     if (!path) return false;
@@ -140,7 +141,7 @@ bool BtnOpenYJFile1Click(GradingRun& run, Prompter& prompter, FileDialogs& dialo
 
 bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, FileDialogs& dialogs,
                    SaveOps* ops) {
-    if (!offerToSave(run, prompter, dialogs, ops)) return false;
+    if (!offerToSaveRun(run, prompter, dialogs, ops)) return false;
     run.unsaved = false;
     const std::string previousCard = run.layout.chosenCardName;
 

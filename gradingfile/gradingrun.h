@@ -112,5 +112,12 @@ bool BtnNewYJClick(GradingRun& run, Prompter& prompter, CardChooser& chooser, Fi
 
 // Whether "biaoji.bj" exists (enables "打开阅卷原始文件" at start-up).
 bool savedMarkerExists();
+// Writes "biaoji.bj" after a raw file was saved, unless it exists.
+void markRunSaved();
+
+// The save-first question of the commands that replace the run: unsaved
+// work may be saved first. False when the command must stop because that
+// save failed (or no file was chosen for it).
+bool offerToSaveRun(GradingRun& run, Prompter& prompter, FileDialogs& dialogs, SaveOps* ops = nullptr);
 
 }  // namespace tarvel

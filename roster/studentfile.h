@@ -5,6 +5,7 @@
 // a failing save never damages the file it was meant to replace.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/prompter.h"
 #include "base/savefile.h"
@@ -34,6 +35,14 @@ public:
     virtual ~FileDialogs() = default;
     virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
+    // Several files of one folder at once (batch grading, merging); without
+    // its own dialog for that, one file is asked for.
+    virtual std::optional<std::vector<std::string>> openFiles(const FileDialogRequest& request) {
+        if (auto one = openFile(request)) return std::vector<std::string>{*one};
+        return std::nullopt;
+    }
+    // A folder (initialFolder to start in; filter unused); none without such a dialog.
+    virtual std::optional<std::string> chooseFolder(const FileDialogRequest&) { return std::nullopt; }
 };
 
 // The roster and what the main window keeps about its file.

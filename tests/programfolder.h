@@ -52,6 +52,16 @@ public:
     void cancelNext() { answers_.push_back(std::nullopt); }
     std::optional<std::string> openFile(const FileDialogRequest& request) override { return take(request); }
     std::optional<std::string> saveFile(const FileDialogRequest& request) override { return take(request); }
+    std::optional<std::string> chooseFolder(const FileDialogRequest& request) override { return take(request); }
+    // Several files are answered from their own script; an empty one cancels.
+    void pickFiles(std::vector<std::string> paths) { many_.push_back(std::move(paths)); }
+    std::optional<std::vector<std::string>> openFiles(const FileDialogRequest& request) override {
+        shown.push_back(request);
+        if (many_.empty()) return std::nullopt;
+        auto a = std::move(many_.front());
+        many_.pop_front();
+        return a;
+    }
     std::vector<FileDialogRequest> shown;
 
 private:
@@ -63,6 +73,7 @@ private:
         return a;
     }
     std::deque<std::optional<std::string>> answers_;
+    std::deque<std::vector<std::string>> many_;
 };
 
 inline std::vector<uint8_t> fileBytes(const std::string& path) {

@@ -1,9 +1,14 @@
 #include "pages/gradingpage.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "capturestate.h"
+#include "dialogs/batchresults.h"
 #include "grading/gradinggrid.h"
 #include "qt/text.h"
 
@@ -11,14 +16,27 @@ namespace tarvel::app {
 namespace {
 
 constexpr int kPanel2Width = 250;
+// Phones and scanners write the extensions in either case.
+constexpr const char* kPictureFilter =
+    "图片文件(*.jpg *.jpeg *.png *.bmp *.pdf *.JPG *.JPEG *.PNG *.BMP *.PDF)|"
+    "*.jpg;*.jpeg;*.png;*.bmp;*.pdf;*.JPG;*.JPEG;*.PNG;*.BMP;*.PDF";
+
+// Whether every suggestion still names its roster student.
+bool suggestionsStand(const Roster& roster, const std::vector<StudentSuggestion>& suggestions) {
+    return std::all_of(suggestions.begin(), suggestions.end(), [&](const StudentSuggestion& s) {
+        return s.student >= 0 && size_t(s.student) < roster.students.size() &&
+               roster.students[size_t(s.student)].admissionNumber == s.admissionNumber;
+    });
+}
 
 // The memo shows the cores' "\r\n" line ends as plain line breaks.
 QString memoText(const std::string& text) { return qs(text).replace("\r\n", "\n"); }
 
 }  // namespace
 
-GradingPage::GradingPage(AppContext& context, QWidget* parent)
-    : WizardPage(5, "进行阅卷", context, parent), model_(context.run) {
+GradingPage::GradingPage(AppContext& context, GradingCardReader& reader, QWidget* parent)
+    : WizardPage(5, "进行阅卷", context, parent), model_(context.run), reader_(reader),
+      pictureFolder_(ss(QDir::homePath())) {
     auto* panel1 = new QWidget;
     panel1->setObjectName("Panel1");
     view_ = new LiveView(panel1);
@@ -84,6 +102,14 @@ void GradingPage::buildPanel2(QWidget* panel) {
     auto_ = makeButton("BtnAutoAnswerCard", kAutoOn, panel, QSize(kPanel2Width - 16, 33));
     voice_ = new QCheckBox("语音提示", panel);
     voice_->setObjectName("CBYuYin");
+    batch_ = makeButton("BtnBatchAnswerCard", "批量阅卷…", panel, QSize(kPanel2Width - 16, 33));
+    auto* batchMenu = new QMenu(batch_);
+    batchMenu->setObjectName("PopupBatch");
+    QAction* folder = batchMenu->addAction("选择图片文件夹…");
+    folder->setObjectName("NBatchFolder");
+    QAction* files = batchMenu->addAction("选择图片文件…");
+    files->setObjectName("NBatchFiles");
+    batch_->setMenu(batchMenu);
     memo_ = new QPlainTextEdit(panel);
     memo_->setObjectName("MemoTiShi");
     memo_->setReadOnly(true);
@@ -99,19 +125,109 @@ void GradingPage::buildPanel2(QWidget* panel) {
     column->addLayout(choices);
     column->addWidget(answer_);
     column->addWidget(auto_);
+    column->addWidget(batch_);
     column->addWidget(voice_);
     column->addWidget(memo_, 1);
+    buildSuggestions(panel);
+    column->addWidget(suggestPanel_);
 
     connect(grades_, &QComboBox::activated, this, &GradingPage::gradeChosen);
     connect(classes_, &QComboBox::activated, this, &GradingPage::classChosen);
     connect(answer_, &QPushButton::clicked, this, &GradingPage::readCard);
     connect(auto_, &QPushButton::clicked, this, [this] { context_.capture.loop().BtnAutoAnswerCardClick(); });
+    connect(folder, &QAction::triggered, this, &GradingPage::gradeFolder);
+    connect(files, &QAction::triggered, this, &GradingPage::gradeFiles);
     connect(voice_, &QCheckBox::clicked, this,
             [this](bool checked) { context_.capture.announcer().CBYuYinClick(checked, context_.services.prompter); });
 }
 
+void GradingPage::buildSuggestions(QWidget* panel) {
+    suggestPanel_ = new QWidget(panel);
+    suggestPanel_->setObjectName("PanelSuggest");
+    auto* column = new QVBoxLayout(suggestPanel_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    column->addWidget(new QLabel("存入为以下学生的答题卡：", suggestPanel_));
+    for (int i = 0; i < kMaxSuggestions; ++i) {
+        auto* b = new QPushButton(suggestPanel_);
+        b->setObjectName(QString("BtnSuggest%1").arg(i + 1));
+        b->setFixedHeight(24);  // five of them leave the memo room
+        column->addWidget(b);
+        suggestButtons_.push_back(b);
+        connect(b, &QPushButton::clicked, this, [this, i] { storeForSuggested(size_t(i)); });
+    }
+    suggestPanel_->hide();
+}
+
+void GradingPage::offerSuggestions(const std::optional<UnknownCard>& card) {
+    unknown_ = card && !card->suggestions.empty() ? card : std::nullopt;
+    for (size_t i = 0; i < suggestButtons_.size(); ++i) {
+        const bool shown = unknown_ && i < unknown_->suggestions.size();
+        suggestButtons_[i]->setVisible(shown);
+        if (shown) {
+            const StudentSuggestion& s = unknown_->suggestions[i];
+            suggestButtons_[i]->setText(qs(s.admissionNumber + " " + s.name));
+        }
+    }
+    suggestPanel_->setVisible(unknown_.has_value());
+}
+
+void GradingPage::storeForSuggested(size_t index) {
+    if (!unknown_ || index >= unknown_->suggestions.size()) return;
+    // The judgement of the store takes the offer away (cardJudged).
+    const UnknownCard card = *unknown_;
+    std::string prompt, memo;
+    const bool stored = reader_.storeForStudent(card, card.suggestions[index].student, prompt, memo);
+    context_.capture.loop().announceJudgement(stored ? ReadResult::Ok : ReadResult::Refused, prompt, memo);
+}
+
+bool GradingPage::batchMayStart() {
+    const std::string problem = BatchGrading::cannotStart(context_.run);
+    if (problem.empty()) return true;
+    context_.services.prompter.message(problem);
+    return false;
+}
+
+void GradingPage::gradeFolder() {
+    if (!batchMayStart()) return;
+    const auto folder =
+        context_.services.files.chooseFolder({"选择要批量阅卷的图片文件夹", "", "", pictureFolder_});
+    if (!folder) return;
+    pictureFolder_ = *folder;
+    std::vector<std::string> files = picturesInFolder(*folder);
+    if (files.empty()) {
+        context_.services.prompter.message("这个文件夹中没有图片文件（jpg、png、bmp）或PDF文件：" + *folder);
+        return;
+    }
+    gradePictures(std::move(files));
+}
+
+void GradingPage::gradeFiles() {
+    if (!batchMayStart()) return;
+    const auto files = context_.services.files.openFiles(
+        {"选择要批量阅卷的图片文件", kPictureFilter, "", pictureFolder_});
+    if (!files || files->empty()) return;
+    pictureFolder_ = std::filesystem::path(files->front()).parent_path().string();
+    gradePictures(*files);
+}
+
+void GradingPage::gradePictures(std::vector<std::string> files) {
+    grid_->endEditing();  // a standard answer being typed goes into the run the batch starts from
+    auto* results = new BatchResults(context_.run, std::move(files), this);
+    connect(results, &BatchResults::runChanged, this, [this] {
+        currentNumber_ = context_.run.lastAdmissionNumber;
+        fillGrid(true);
+        emit runChanged();
+    });
+    connect(results, &BatchResults::graded, this, [this, results] {
+        showMemo(batchSummary(results->job().batch().outcomes(), results->job().batch().total()));
+    });
+    results->start();
+}
+
 void GradingPage::prepare() {
     GradingRun& run = context_.run;
+    offerSuggestions(std::nullopt);
     fillSelectors();
     // The exam may have changed on page 4: every record is scored by it.
     model_.rescore();
@@ -122,6 +238,9 @@ void GradingPage::prepare() {
 }
 
 void GradingPage::refresh() {
+    // The suggestions point into the roster, which may have changed.
+    if (unknown_ && !suggestionsStand(context_.run.students.roster, unknown_->suggestions))
+        offerSuggestions(std::nullopt);
     fillSelectors();
     fillGrid(false);
     const FrameLoop& loop = context_.capture.loop();
@@ -168,6 +287,7 @@ void GradingPage::classChosen(int index) {
 void GradingPage::readCard() { context_.capture.loop().BtnAnswerCardClick(); }
 
 void GradingPage::cardJudged(const Judgement& judgement) {
+    offerSuggestions(judgement.unknownCard);
     if (!judgement.accepted) return;
     const GradingRecords& records = context_.run.records;
     if (judgement.currentRecord >= 0 && judgement.currentRecord < int(records.size()))
@@ -175,7 +295,10 @@ void GradingPage::cardJudged(const Judgement& judgement) {
     fillGrid(true);
 }
 
-void GradingPage::setAnswerButtonEnabled(bool on) { answer_->setEnabled(on); }
+void GradingPage::setAnswerButtonEnabled(bool on) {
+    answer_->setEnabled(on);
+    batch_->setEnabled(on);
+}
 
 void GradingPage::setAutoButtonCaption(const std::string& caption) { auto_->setText(qs(caption)); }
 

@@ -22,24 +22,44 @@ QString qtNameFilters(const std::string& filter) {
 
 namespace {
 
-std::optional<std::string> run(const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+std::optional<std::vector<std::string>> run(const FileDialogRequest& request, QFileDialog::AcceptMode mode,
+                                            QFileDialog::FileMode files) {
     QFileDialog dialog(QApplication::activeWindow(), qs(request.title), qs(request.initialFolder));
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilters(qtNameFilters(request.filter).split(";;", Qt::SkipEmptyParts));
-    dialog.setDefaultSuffix(qs(request.defaultExtension));
+    dialog.setFileMode(files);
+    if (files == QFileDialog::Directory) {
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog.setNameFilters(qtNameFilters(request.filter).split(";;", Qt::SkipEmptyParts));
+        dialog.setDefaultSuffix(qs(request.defaultExtension));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return ss(dialog.selectedFiles().first());
+    std::vector<std::string> chosen;
+    for (const QString& path : dialog.selectedFiles()) chosen.push_back(ss(path));
+    return chosen;
+}
+
+std::optional<std::string> first(const std::optional<std::vector<std::string>>& chosen) {
+    if (!chosen) return std::nullopt;
+    return chosen->front();
 }
 
 }  // namespace
 
 std::optional<std::string> QtFileDialogs::openFile(const FileDialogRequest& request) {
-    return run(request, QFileDialog::AcceptOpen);
+    return first(run(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
 }
 
 std::optional<std::string> QtFileDialogs::saveFile(const FileDialogRequest& request) {
-    return run(request, QFileDialog::AcceptSave);
+    return first(run(request, QFileDialog::AcceptSave, QFileDialog::AnyFile));
+}
+
+std::optional<std::vector<std::string>> QtFileDialogs::openFiles(const FileDialogRequest& request) {
+    return run(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
+}
+
+std::optional<std::string> QtFileDialogs::chooseFolder(const FileDialogRequest& request) {
+    return first(run(request, QFileDialog::AcceptOpen, QFileDialog::Directory));
 }
 
 }  // namespace tarvel::app

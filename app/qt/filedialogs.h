@@ -10,6 +10,8 @@ class QtFileDialogs : public FileDialogs {
 public:
     std::optional<std::string> openFile(const FileDialogRequest& request) override;
     std::optional<std::string> saveFile(const FileDialogRequest& request) override;
+    std::optional<std::vector<std::string>> openFiles(const FileDialogRequest& request) override;
+    std::optional<std::string> chooseFolder(const FileDialogRequest& request) override;
 };
 
 // "阅卷原始文件(*.yj)|*.yj" (description and pattern pairs) as a Qt name

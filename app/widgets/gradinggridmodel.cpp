@@ -61,6 +61,12 @@ bool GradingGridModel::markedAsDifferent(const QModelIndex& index) const {
     return tarvel::markedAsDifferent(run_.records[size_t(record)], run_.records[0], q);
 }
 
+bool GradingGridModel::handAssignedCell(const QModelIndex& index) const {
+    const int record = recordAt(index.row());
+    return record > 0 && (index.column() == kNumberColumn || index.column() == kNameColumn) &&
+           run_.records[size_t(record)].handAssigned;
+}
+
 QVariant GradingGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.column() >= columns_) return {};
     switch (role) {
@@ -73,8 +79,14 @@ QVariant GradingGridModel::data(const QModelIndex& index, int role) const {
         case Qt::ForegroundRole:
             if (markedAsDifferent(index)) return QBrush(Qt::red);
             return {};
+        case Qt::BackgroundRole:
+            if (handAssignedCell(index)) return QBrush(kHandAssignedColour);
+            return {};
+        case Qt::ToolTipRole:
+            if (handAssignedCell(index)) return QString(kHandAssignedTip);
+            return {};
         case Qt::TextAlignmentRole:
-            if (index.column() == 3 || index.column() == 4) return {};
+            if (index.column() == kNumberColumn || index.column() == kNameColumn) return {};
             return int(Qt::AlignCenter);
         default: return {};
     }

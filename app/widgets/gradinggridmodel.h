@@ -6,12 +6,20 @@
 // from the grid core; the model only asks it, cell by cell, for what the view
 // draws.
 #include <QAbstractTableModel>
+#include <QColor>
 #include <string>
 #include <vector>
 
 #include "gradingfile/gradingrun.h"
 
 namespace tarvel::app {
+
+// A card the teacher gave to a suggested student (the record's hand-assigned
+// mark) shows its number and name on this colour, with kHandAssignedTip.
+inline constexpr QRgb kHandAssignedColour = 0xffffe08a;
+inline constexpr const char* kHandAssignedTip = "手动指定：卡上的准考证号不在学生名单中，由老师选定为这名学生的答题卡";
+inline constexpr int kNumberColumn = 3;  // 准考证号
+inline constexpr int kNameColumn = 4;    // 姓名
 
 class GradingGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -44,6 +52,8 @@ public:
     std::vector<int> columnWidths() const;
     // A student's answer that differs from a standard answer that is not empty.
     bool markedAsDifferent(const QModelIndex& index) const;
+    // The number or name cell of a hand-assigned record.
+    bool handAssignedCell(const QModelIndex& index) const;
 
     // The text a standard-answer cell held when it was selected: an edit
     // that changes it while students are stored asks for "重新算分".

@@ -57,7 +57,7 @@ public:
         // Without the focus every cell is drawn on white: the selection does not show.
         if (!view_.gridFocused() && index.column() != 0) {
             o.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
-            o.backgroundBrush = o.palette.base();
+            if (!view_.gridModel().handAssignedCell(index)) o.backgroundBrush = o.palette.base();
         }
         if (view_.gridModel().markedAsDifferent(index)) {
             o.palette.setColor(QPalette::Text, Qt::red);

@@ -104,12 +104,16 @@ void LiveView::copyFrame(const Bitmap& frame, int left, int top) {
     }
 }
 
-const QImage& LiveView::frameImage(const Bitmap& frame) {
-    if (scratch_.width() != frame.width() || scratch_.height() != frame.height())
-        scratch_ = QImage(frame.width(), frame.height(), QImage::Format_RGB32);
+void copyToImage(const Bitmap& frame, QImage& image) {
+    if (image.width() != frame.width() || image.height() != frame.height() || image.format() != QImage::Format_RGB32)
+        image = QImage(frame.width(), frame.height(), QImage::Format_RGB32);
     for (int y = 0; y < frame.height(); ++y)
         convertRow(frame.rowFromTop(y), frame.bytesPerPixel(), frame.width(),
-                   reinterpret_cast<uint32_t*>(scratch_.scanLine(y)));
+                   reinterpret_cast<uint32_t*>(image.scanLine(y)));
+}
+
+const QImage& LiveView::frameImage(const Bitmap& frame) {
+    copyToImage(frame, scratch_);
     return scratch_;
 }
 

@@ -44,6 +44,9 @@ private:
     QColor stillBackground_;
 };
 
+// A frame top-down as a 32-bit picture; `image` is reused when it has the size.
+void copyToImage(const Bitmap& frame, QImage& image);
+
 // The frame loop's drawing commands, each to the view of its surface.
 class SurfaceRouter : public DrawingSink {
 public:

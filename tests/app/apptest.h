@@ -167,7 +167,9 @@ inline void shot(QWidget& window, const char* name) {
     const QString folder = qEnvironmentVariable("TARVEL_TEST_SHOTS");
     if (folder.isEmpty()) return;
     QTest::qWait(100);
-    window.grab().save(folder + "/" + name);
+    // 256 colours, as the README's pictures are kept.
+    window.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | Qt::OrderedDither)
+        .save(folder + "/" + name, "PNG", 0);
 }
 
 // While it lives, files larger than `bytes` cannot be written (a disk that

@@ -18,6 +18,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// One line per picture in the list, and the count over it.
+TEST(BatchList, OutcomeLinesAndSummary) {
+    BatchOutcome standard;
+    standard.record = 0;
+    EXPECT_EQ(outcomeLine(standard), "标准答案");
+    BatchOutcome given;
+    given.record = 3;
+    given.admissionNumber = "20240104";
+    given.name = "赵六";
+    given.total = 92.5f;
+    given.assignedStudent = 3;
+    EXPECT_EQ(outcomeLine(given), "20240104 赵六 92.5分（手动指定）");
+    BatchOutcome refused;
+    refused.prompt = "标准答案答题卡准考证号必须全空";
+    refused.hint = "\u3000\u3000标准答案答题卡准考证号必须全空。\r\n\u3000\u3000如果需要……";
+    EXPECT_EQ(outcomeLine(refused), "标准答案答题卡准考证号必须全空。") << "the first line, without its indent";
+    refused.hint.clear();
+    EXPECT_EQ(outcomeLine(refused), "标准答案答题卡准考证号必须全空");
+
+    BatchOutcome waiting;
+    waiting.question = BatchQuestion::OtherClass;
+    EXPECT_EQ(batchSummary({standard, given, refused, waiting}, 4), "共4张图片：存入2张，未存入1张，待选择1张。");
+    waiting.answered = true;
+    EXPECT_EQ(batchSummary({standard, waiting}, 5), "共2张图片：存入1张，未存入1张。已停止，还有3张未阅。");
+}
+
 TEST(BatchOrder, NumbersInNamesCountByValue) {
     EXPECT_TRUE(comesBefore("卡2.jpg", "卡10.jpg"));
     EXPECT_FALSE(comesBefore("卡10.jpg", "卡2.jpg"));

@@ -8,6 +8,7 @@
 #include "capture/virtualcamera.h"
 #include "output/speechthread.h"
 #include "grading/gradinggrid.h"
+#include "grading/judgement.h"
 #include "recognition/pixelops.h"
 
 namespace tarvel {
@@ -424,6 +425,32 @@ TEST(FrameLoopSpeech, TheTimerRunsAgainWhenTheSpeechHasEnded) {
     rig.loop.speechEnded();  // a stray report changes nothing
     EXPECT_TRUE(rig.loop.timerEnabled());
     EXPECT_EQ(rig.sounds.played, (std::vector<std::string>{"success.wav"}));
+}
+
+// The grading page's click on a roster suggestion ends as a read does; while
+// an earlier prompt is still spoken, the timer waits for the speech's end.
+TEST(FrameLoopSpeech, AJudgementWithoutAReadIsAnnouncedAsOne) {
+    LoopRig rig;
+    rig.loop.announceJudgement(ReadResult::Ok, "李四85分", "该答题卡第一次阅读！");
+    EXPECT_EQ(rig.loop.promptText(), "李四85分");
+    EXPECT_EQ(rig.loop.memo(), "该答题卡第一次阅读！");
+    EXPECT_TRUE(rig.loop.timerEnabled());
+    EXPECT_FALSE(rig.loop.speaking());
+
+    SpeechThread speech(rig.clock, nullptr);
+    rig.announcer.speakOn(&speech);
+    rig.announcer.CBYuYinClick(true, rig.prompter);
+    rig.loop.announceJudgement(ReadResult::Refused, kOtherClassPrompt, "");
+    EXPECT_TRUE(rig.loop.speaking());
+    EXPECT_FALSE(rig.loop.timerEnabled());
+    rig.loop.announceJudgement(ReadResult::Ok, "王五85分", "");
+    EXPECT_TRUE(rig.loop.speaking());
+    EXPECT_FALSE(rig.loop.timerEnabled());
+    speech.wait();
+    rig.loop.speechEnded();
+    EXPECT_FALSE(rig.loop.speaking());
+    EXPECT_TRUE(rig.loop.timerEnabled());
+    EXPECT_EQ(rig.sounds.played, (std::vector<std::string>{"success.wav", "warning.wav", "success.wav"}));
 }
 
 TEST(FrameLoopRead, WithoutAPictureTheCameraIsAskedFor) {
