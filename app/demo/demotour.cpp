@@ -113,10 +113,9 @@ void DemoTour::start() {
     pace_.pause(300);
 }
 
-std::string DemoTour::step(const QString& note) {
+void DemoTour::step(const QString& note) {
     if (note_) note_->say(note, window_.get());
     pace_.pause(noteMs);
-    return "";
 }
 
 std::string DemoTour::click(const char* name) {

@@ -101,7 +101,8 @@ public:
     int noteMs = 3500;
 
 private:
-    std::string step(const QString& note);
+    // Shows the note of a step and gives the viewer time to read it.
+    void step(const QString& note);
     void start();
     std::string click(const char* name);
     // "下一步 >" on page `from`; a problem unless the next page shows.
