@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QProcess>
 #include <QApplication>
 #include <QStyle>
 #include <QTabBar>
@@ -116,6 +117,11 @@ void MainWindow::buildMenus() {
         about.exec();
     });
     add(help, "N6", "帮助", [this] { requestHelp(0); });
+    // The guided demo runs as a program of its own beside this one.
+    add(help, "NDemo", "演示", [this] {
+        if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {"--demo"}))
+            services_.prompter.message("无法启动演示。");
+    });
 }
 
 void MainWindow::buildToolBar() {

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "base/affinity.h"
+#include "demo/demoprogram.h"
 #include "capture/virtualcamera.h"
 #include "dialogs/formcard.h"
 #include "dialogs/formshebei.h"
@@ -63,7 +64,7 @@ private:
 };
 
 int usage() {
-    std::fputs("用法：tarvel [--screenshots DIR [--run 原始文件.yj] | --quit-after-first-paint]\n", stderr);
+    std::fputs("用法：tarvel [--demo [--screens DIR] | --screenshots DIR [--run 原始文件.yj] | --quit-after-first-paint]\n", stderr);
     return 2;
 }
 
@@ -73,12 +74,18 @@ int runProgram(int argc, char** argv) {
     QString screenshots;
     std::string screenshotRun;
     bool firstPaint = false;
+    bool demo = false;
+    QString demoScreens;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--screenshots" && i + 1 < argc) {
             screenshots = QString::fromLocal8Bit(argv[++i]);
         } else if (a == "--run" && i + 1 < argc) {
             screenshotRun = argv[++i];
+        } else if (a == "--demo") {
+            demo = true;
+        } else if (a == "--screens" && i + 1 < argc) {
+            demoScreens = QString::fromLocal8Bit(argv[++i]);
         } else if (a == "--quit-after-first-paint") {
             firstPaint = true;
         } else {
@@ -92,12 +99,14 @@ int runProgram(int argc, char** argv) {
     // threads keep the whole mask like the program's camera and sound threads.
     bindToFirstProcessor();
     SingleInstance instance;
-    // A second start while a copy runs ends silently.
-    if (screenshots.isEmpty() && !instance.acquire()) return 0;
+    // A second start while a copy runs ends silently; the demo and the
+    // pictures run beside the program.
+    if (screenshots.isEmpty() && !demo && !instance.acquire()) return 0;
     useProgramFont(app);
     useChineseTexts(app);
 
-    if (!screenshotRun.empty() && screenshots.isEmpty()) return usage();
+    if ((!screenshotRun.empty() && screenshots.isEmpty()) || (!demoScreens.isEmpty() && !demo)) return usage();
+    if (demo) return runDemo(demoScreens);
     if (!screenshots.isEmpty()) return takeScreenshots(screenshots, screenshotRun);
 
     MessageBoxPrompter prompter;

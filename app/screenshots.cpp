@@ -39,15 +39,6 @@ void settle(int ms) {
     loop.exec();
 }
 
-bool save(QWidget& widget, const QString& folder, const char* name) {
-    const QString path = QDir(folder).filePath(name);
-    // 256 colours keep the pictures small enough to ship in the README.
-    const QImage picture =
-        widget.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | Qt::OrderedDither);
-    if (picture.save(path, "PNG", 0)) return true;
-    std::cerr << "tarvel: cannot write " << path.toStdString() << "\n";
-    return false;
-}
 
 // The exam the pictures show: the demo exam of the demo cards.
 void setDemoExam(GradingRun& run) {
@@ -97,10 +88,20 @@ bool outputPage(MainWindow& window, Services& services, const std::string& runFi
     window.findChild<QLineEdit*>("TJWrongRange")->setText("1-5,11");
     window.findChild<QLineEdit*>("TJRightRange")->setText("71-85");
     settle(200);
-    return save(window, folder, "page6.png");
+    return saveWindowPicture(window, folder, "page6.png");
 }
 
 }  // namespace
+
+bool saveWindowPicture(QWidget& widget, const QString& folder, const char* name) {
+    const QString path = QDir(folder).filePath(name);
+    // 256 colours keep the pictures small enough to ship in the README.
+    const QImage picture =
+        widget.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | Qt::OrderedDither);
+    if (picture.save(path, "PNG", 0)) return true;
+    std::cerr << "tarvel: cannot write " << path.toStdString() << "\n";
+    return false;
+}
 
 int takeScreenshots(const QString& folder, const std::string& runFile) {
     if (!QDir().mkpath(folder)) {
@@ -135,14 +136,14 @@ int takeScreenshots(const QString& folder, const std::string& runFile) {
 
     window.findChild<QPushButton*>("BtnNewYJ")->click();
     settle(100);
-    bool ok = save(window, folder, "page1.png");
+    bool ok = saveWindowPicture(window, folder, "page1.png");
 
     FormCard chooser(prompter, desktop);
     chooser.prepare(kDemoLayout, kNewRunCaption);
     chooser.resize(1100, 720);
     chooser.show();
     settle(200);
-    ok = save(chooser, folder, "chooser.png") && ok;
+    ok = saveWindowPicture(chooser, folder, "chooser.png") && ok;
     chooser.hide();
 
     window.findChild<QPushButton*>("BtnNext1")->click();
@@ -152,19 +153,19 @@ int takeScreenshots(const QString& folder, const std::string& runFile) {
         return 1;
     }
     settle(1500);  // the demo camera's standard answer lies under it by now
-    ok = save(window, folder, "page2.png") && ok;
+    ok = saveWindowPicture(window, folder, "page2.png") && ok;
 
     QualityDialog quality(*window.capture().connection().camera(), &window);
     quality.show();
     settle(200);
-    ok = save(quality, folder, "quality.png") && ok;
+    ok = saveWindowPicture(quality, folder, "quality.png") && ok;
     quality.hide();
 
     window.showHelp(2);
     settle(300);
     HelpWindow* help = window.helpWindow();
     if (help && help->isVisible()) {
-        ok = save(*help, folder, "help.png") && ok;
+        ok = saveWindowPicture(*help, folder, "help.png") && ok;
     } else {
         std::cerr << "tarvel: no help pages beside the program\n";
         ok = false;
@@ -172,11 +173,11 @@ int takeScreenshots(const QString& folder, const std::string& runFile) {
 
     window.findChild<QPushButton*>("BtnNext2")->click();
     settle(200);
-    ok = save(window, folder, "page3.png") && ok;
+    ok = saveWindowPicture(window, folder, "page3.png") && ok;
     setDemoExam(window.run());
     window.findChild<QPushButton*>("BtnNext3")->click();
     settle(200);
-    ok = save(window, folder, "page4.png") && ok;
+    ok = saveWindowPicture(window, folder, "page4.png") && ok;
     window.capture().stop();
     if (help) help->hide();
     ok = outputPage(window, services, runFile, folder) && ok;

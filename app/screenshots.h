@@ -6,6 +6,7 @@
 // sample roster). Runs without questions: messages go to stderr, the card
 // chooser picks the demo layout, only the demo camera is offered.
 #include <QString>
+#include <QWidget>
 #include <string>
 
 namespace tarvel::app {
@@ -13,5 +14,9 @@ namespace tarvel::app {
 // Writes page1.png, chooser.png, page2.png, quality.png, help.png and
 // page6.png into `folder`; 0 on success, 1 (told on stderr) otherwise.
 int takeScreenshots(const QString& folder, const std::string& runFile = "");
+
+// Writes a small PNG (256 colours) of `widget` as `name` in `folder`; false
+// (told on stderr) when it cannot be written.
+bool saveWindowPicture(QWidget& widget, const QString& folder, const char* name);
 
 }  // namespace tarvel::app

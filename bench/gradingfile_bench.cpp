@@ -62,6 +62,20 @@ void BM_SaveRawFile(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveRawFile)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// The encoding alone of a save after one change: every record encoded and
+// compared with the bytes of the file the run was saved to.
+void BM_EncodeRawFile(benchmark::State& state) {
+    GradingRun run = fullRun();
+    std::vector<uint8_t> saved, image;
+    encodeRawFile(run.students.roster, run.settings, run.filter, run.records, {}, saved);
+    for (auto _ : state) {
+        run.records[1].readCount++;
+        encodeRawFile(run.students.roster, run.settings, run.filter, run.records, saved, image);
+        benchmark::DoNotOptimize(image.data());
+    }
+}
+BENCHMARK(BM_EncodeRawFile)->Unit(benchmark::kMillisecond);
+
 // "打开阅卷原始文件" of the same run: reading 13 MB and decoding every block.
 void BM_OpenRawFile(benchmark::State& state) {
     BenchFolder folder;

@@ -55,14 +55,6 @@ double startToFirstPaint(const std::string& program) {
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
-long residentKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return -1;
-}
-
 struct Silence : SoundPlayer {
     void play(const std::string&) override {}
 };

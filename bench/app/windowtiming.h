@@ -3,11 +3,13 @@
 // processor time, waiting in the event loop, and the demo's choices answered
 // without dialogs.
 #include <time.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,13 @@ inline double median(std::vector<double> v) {
 inline double percentile95(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() * 95 / 100];
+}
+
+// Resident memory of this process (/proc/self/statm), in kB.
+inline long residentKb() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 // Processor time of the calling thread.

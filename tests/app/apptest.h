@@ -3,6 +3,9 @@
 // answered by script (questions, file dialogs, the card chooser, the camera
 // list window, the desktop), virtual cameras that deliver frames only when
 // told, and a main window built over all of it.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTabWidget>
@@ -168,6 +171,27 @@ inline void shot(QWidget& window, const char* name) {
     window.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ColorOnly | Qt::OrderedDither)
         .save(folder + "/" + name, "PNG", 0);
 }
+
+// While it lives, files larger than `bytes` cannot be written (a disk that
+// takes only small files); root is held to it too.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldSignal_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        signal(SIGXFSZ, oldSignal_);
+    }
+
+private:
+    rlimit old_{};
+    sighandler_t oldSignal_;
+};
 
 // A main window over a rig, shown offscreen.
 struct WindowRig : Rig {

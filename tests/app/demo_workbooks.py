@@ -2,21 +2,27 @@
 """The two workbooks page 6 wrote for the graded demo class, read back with
 openpyxl: every graded student once with the total that tarvel-scores reads
 from the raw grading file, the unread ones with number and name only, and the
-statistics with their summary and both charts.
-    demo_workbooks.py RUN.yj REPORT.xlsx STATISTICS.xlsx TARVEL-SCORES"""
+statistics with their summary and both charts. With EXPECTED (lines of
+admission number and total, tab-separated, worked out from the demo cards by
+hand) the totals must be those too.
+    demo_workbooks.py RUN.yj REPORT.xlsx STATISTICS.xlsx TARVEL-SCORES [EXPECTED]"""
 import subprocess
 import sys
 
 import openpyxl
 
 
-def main(run, report, statistics, scores):
+def main(run, report, statistics, scores, expected=None):
     table = subprocess.run([scores, run], capture_output=True, text=True, check=True).stdout.splitlines()
     graded = {}
     for line in table[2:]:
         number, name, total = line.split()
         graded[number] = (name, float(total))
     assert graded, "no graded student in " + run
+    if expected:
+        with open(expected, encoding="utf-8") as f:
+            wanted = dict((n, float(t)) for n, t in (line.split("\t") for line in f.read().splitlines()))
+        assert {n: t for n, (_, t) in graded.items()} == wanted, (graded, wanted)
 
     ws = openpyxl.load_workbook(report).active
     assert ws["A1"].value == "演示考试数学", ws["A1"].value
@@ -46,4 +52,4 @@ def main(run, report, statistics, scores):
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:5])
+    main(*sys.argv[1:6])

@@ -2,9 +2,6 @@
 // items and the checks before "输出", the range boxes' key filter, both
 // outputs on the worker behind their progress windows, the CSV route, the
 // file shown on the desktop, and the graded demo class read back.
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -91,27 +88,6 @@ std::string readFile(const std::string& path) {
     text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
-
-// While it lives, files larger than `bytes` cannot be written (a disk that
-// takes only small files); root is held to it too.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldSignal_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        signal(SIGXFSZ, oldSignal_);
-    }
-
-private:
-    rlimit old_{};
-    sighandler_t oldSignal_;
-};
 
 const char* const kGroupControls[] = {"LblNJ5", "NJSC", "LblNJ6", "NJTJ", "LblBJ6", "BJSC", "LblBJ7", "BJTJ"};
 
