@@ -18,6 +18,34 @@ public:
     virtual int rename(const char* from, const char* to);       // like ::rename
 };
 
+// A file written atomically piece by piece, for contents too large to build
+// in memory first: the pieces go to a temporary file beside `path`; commit()
+// flushes it to disk and renames it over `path`. Uncommitted (a failure, or
+// the writer gave up), the temporary file is removed and `path` untouched.
+class AtomicFile {
+public:
+    // Creates a missing folder and the temporary file.
+    explicit AtomicFile(std::string path, SaveOps* ops = nullptr);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Appends; false once anything failed (the rest is then ignored).
+    bool write(const uint8_t* data, size_t size);
+    // True when the file replaced `path`; otherwise a Chinese message naming
+    // the file goes into `error`.
+    bool commit(std::string& error);
+
+private:
+    std::string path_, temp_;
+    SaveOps* ops_;
+    SaveOps real_;
+    int fd_ = -1;
+    int err_ = 0;
+    bool committed_ = false;
+    size_t written_ = 0, handedToDisk_ = 0;
+};
+
 // Writes `bytes` to `path` atomically. Creates a missing folder. On failure
 // returns false and puts a Chinese message naming the file into `error`.
 bool saveFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,

@@ -70,18 +70,28 @@ std::string overwriteRawFileQuestion(const std::string& fileName) {
 }
 
 std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops, std::string* substituted) {
-    std::vector<uint8_t>& bytes = run.spareBytes;
-    std::string error = encodeRawFile(run.students.roster, run.settings, run.filter, run.records, run.fileBytes,
-                                      bytes, substituted);
+    // Encoded piece by piece straight into the temporary file.
+    AtomicFile file(path, ops);
+    bool keptOld = false;
+    std::string error = encodeRawFile(
+        run.students.roster, run.settings, run.filter, run.records, run.fileBytes,
+        [&](const uint8_t* piece, size_t size) { return file.write(piece, size); }, substituted, &keptOld);
     if (!error.empty()) {
         run.unsaved = true;
         return "保存阅卷原始文件失败：" + error;
     }
-    if (!saveFileAtomically(path, bytes, error, ops)) {
+    if (!file.commit(error)) {
         run.unsaved = true;
         return error;
     }
-    run.fileBytes.swap(bytes);
+    if (keptOld) {
+        // Bytes of a file from another installation were kept; the next save
+        // must find them again, so the image of what was written is kept.
+        encodeRawFile(run.students.roster, run.settings, run.filter, run.records, run.fileBytes, run.spareBytes);
+        run.fileBytes.swap(run.spareBytes);
+    } else {
+        run.fileBytes.clear();  // the file is the run's clean encoding: nothing to keep
+    }
     run.filePath = path;
     run.fileNamedFor = rawFilePath(run.settings);
     run.unsaved = false;

@@ -42,11 +42,13 @@ struct GradingRun {
     std::string filePath;
     std::string fileNamedFor;
     bool toldSubstitution = false;  // the notice about texts saved with "?" was shown
-    // The bytes of the raw file the run was opened from or last saved to;
-    // unchanged blocks are saved back with exactly these bytes.
+    // The bytes of the raw file the run was opened from or last saved to,
+    // while they may differ from the run's clean encoding (unchanged blocks
+    // are saved back with exactly these bytes); empty once a save wrote
+    // nothing but the clean encoding.
     std::vector<uint8_t> fileBytes;
-    // Storage for the next file image, swapped with fileBytes once a save or
-    // an open has succeeded: a 13 MB run is not allocated afresh each time.
+    // Storage for the next file read (or kept image), swapped with fileBytes
+    // once it succeeded: a 13 MB run is not allocated afresh each time.
     std::vector<uint8_t> spareBytes;
 };
 
@@ -82,9 +84,9 @@ bool BtnSaveClick(GradingRun& run, const ActivePage& page, Prompter& prompter, F
 
 // The write of a save without the page checks, the questions and the marker:
 // the run goes atomically to `path`; on success the path becomes the run's
-// own file, `fileBytes` follow the file and `unsaved` is cleared. Returns ""
-// or the message for the user (the run then stays unsaved and the old file as
-// it was). `substituted` receives the first text saved with "?".
+// own file, `fileBytes` follow the file (emptied when it is the run's clean
+// encoding) and `unsaved` is cleared. Returns "" or the message for the user
+// (the run then stays unsaved and the old file as it was). `substituted` receives the first text saved with "?".
 std::string writeRawFile(GradingRun& run, const std::string& path, SaveOps* ops = nullptr,
                          std::string* substituted = nullptr);
 

@@ -1,5 +1,6 @@
 #include "gradingfile/rawfile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/bytes.h"
@@ -9,19 +10,25 @@
 namespace tarvel {
 namespace {
 
+// Each piece the sink receives: room for the blocks before the records
+// (287775 bytes) and small enough to stay in the cache between its encoding
+// and its write.
+constexpr size_t kPieceSize = size_t(512) << 10;
+static_assert(kPieceSize >= kRawRecordsAt + kGradingRecordSize);
+
 bool sameFilter(const GradingFilter& a, const GradingFilter& b) {
     return a.gradeCode == b.gradeCode && a.classCode == b.classCode;
 }
 
 // Writes one block of `size` bytes: its fresh encoding, unless the block of
 // the opened file (`old`, null when there is none) holds the same content in
-// other bytes; then those bytes are kept. The content counts as the same when
-// the decoded old block equals the value or encodes to the same bytes (a NaN
-// score is unequal to itself but unchanged). `decodeOld` returns false when
-// the old bytes do not decode.
+// other bytes; then those bytes are kept and `keptOld` set. The content
+// counts as the same when the decoded old block equals the value or encodes
+// to the same bytes (a NaN score is unequal to itself but unchanged).
+// `decodeOld` returns false when the old bytes do not decode.
 template <class T, class Encode, class DecodeOld, class Same>
 std::string writeBlock(uint8_t* out, size_t size, const uint8_t* old, const T& value, Encode encode,
-                       DecodeOld decodeOld, Same same) {
+                       DecodeOld decodeOld, Same same, bool& keptOld) {
     std::string error = encode(value, out);
     if (!old || (error.empty() && std::memcmp(out, old, size) == 0)) return error;
     T before;
@@ -33,6 +40,7 @@ std::string writeBlock(uint8_t* out, size_t size, const uint8_t* old, const T& v
     }
     if (!unchanged) return error;
     std::memcpy(out, old, size);
+    keptOld = true;
     return {};
 }
 
@@ -47,12 +55,13 @@ size_t rawFileSize(size_t recordCount) { return kRawRecordsAt + kGradingRecordSi
 
 std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, const GradingFilter& filter,
                           const GradingRecords& records, const std::vector<uint8_t>& opened,
-                          std::vector<uint8_t>& bytes, std::string* substituted) {
+                          const RawFileSink& sink, std::string* substituted, bool* keptOld) {
     if (records.size() > size_t(kMaxRecords)) {
         return "阅卷记录最多只能有" + std::to_string(kMaxRecords) + "条。";
     }
-    bytes.assign(rawFileSize(records.size()), 0);
-    uint8_t* b = bytes.data();
+    bool kept = false;
+    std::vector<uint8_t> piece(kPieceSize);
+    uint8_t* b = piece.data();
 
     // The opened file was decoded (or written) by this code, so its size
     // matches its count; checked again all the same.
@@ -65,12 +74,13 @@ std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, co
     std::string e = writeBlock(
         b, kRosterImageSize, at(0), roster,
         [&](const Roster& r, uint8_t* out) { return encodeRosterImage(r, out, substituted); },
-        [](const uint8_t* in, Roster& r) { return decodeRosterImage(in, r).empty(); }, equal<Roster>);
+        [](const uint8_t* in, Roster& r) { return decodeRosterImage(in, r).empty(); }, equal<Roster>, kept);
     if (!e.empty()) return e;
     e = writeBlock(
         b + kRawExamSettingsAt, kExamSettingsSize, at(kRawExamSettingsAt), settings,
         [&](const ExamSettings& s, uint8_t* out) { return encodeExamSettings(s, out, substituted); },
-        [](const uint8_t* in, ExamSettings& s) { return decodeExamSettings(in, s).empty(); }, equal<ExamSettings>);
+        [](const uint8_t* in, ExamSettings& s) { return decodeExamSettings(in, s).empty(); }, equal<ExamSettings>,
+        kept);
     if (!e.empty()) return e;
     e = writeBlock(
         b + kRawFilterAt, kGradingFilterSize, at(kRawFilterAt), filter,
@@ -79,22 +89,49 @@ std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, co
             decodeGradingFilter(in, f);
             return true;
         },
-        sameFilter);
+        sameFilter, kept);
     if (!e.empty()) return e;
     writeI32(b + kRawRecordCountAt, static_cast<int32_t>(records.size()));
+
+    // A sink that failed ends the encoding: the writer reports its failure.
+    auto finish = [&] {
+        if (keptOld) *keptOld = kept;
+        return std::string();
+    };
+    size_t used = kRawRecordsAt;
     for (size_t i = 0; i < records.size(); ++i) {
+        if (used + kGradingRecordSize > kPieceSize) {
+            if (!sink(b, used)) return finish();
+            used = 0;
+        }
         const size_t offset = kRawRecordsAt + kGradingRecordSize * i;
         e = writeBlock(
-            b + offset, kGradingRecordSize, i < size_t(oldCount) ? at(offset) : nullptr, records[i],
+            b + used, kGradingRecordSize, i < size_t(oldCount) ? at(offset) : nullptr, records[i],
             [&](const GradingRecord& r, uint8_t* out) { return encodeGradingRecord(r, out, substituted); },
             [](const uint8_t* in, GradingRecord& r) {
                 decodeGradingRecord(in, r);
                 return true;
             },
-            equal<GradingRecord>);
+            equal<GradingRecord>, kept);
         if (!e.empty()) return "第" + std::to_string(i) + "条阅卷记录无法保存：" + e;
+        used += kGradingRecordSize;
     }
-    return {};
+    sink(b, used);
+    return finish();
+}
+
+std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, const GradingFilter& filter,
+                          const GradingRecords& records, const std::vector<uint8_t>& opened,
+                          std::vector<uint8_t>& bytes, std::string* substituted) {
+    bytes.clear();
+    bytes.reserve(rawFileSize(std::min(records.size(), size_t(kMaxRecords))));
+    return encodeRawFile(
+        roster, settings, filter, records, opened,
+        [&](const uint8_t* piece, size_t size) {
+            bytes.insert(bytes.end(), piece, piece + size);
+            return true;
+        },
+        substituted);
 }
 
 bool decodeRawFile(const uint8_t* bytes, size_t size, const RawFileTarget& target, std::string* problem) {

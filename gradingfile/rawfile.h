@@ -5,6 +5,7 @@
 // without header, version or checksum.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,14 +36,26 @@ size_t rawFileSize(size_t recordCount);
 // The longest raw grading file: 5000 records. Longer files are refused unread.
 inline constexpr size_t kMaxRawFileSize = kRawRecordsAt + kGradingRecordSize * kMaxRecords;
 
+// Receives the bytes of a file in order, piece by piece; false stops the
+// encoding (the write failed).
+using RawFileSink = std::function<bool(const uint8_t* piece, size_t size)>;
+
 // Encodes the run. `opened` is the file the run was opened from (or last
-// saved to), empty for a new run: a block whose content is unchanged since
-// then is written with the bytes it had there, so a file from another
-// installation (stale student rows beyond the count, bytes after text
-// terminators) is saved back byte for byte. Changed blocks are written
-// cleanly, unused rows and padding zero. Returns "" or the message naming a
-// text that does not fit; `substituted` receives the first text saved with
-// "?" (a character GBK cannot store).
+// saved to), empty for a new run or a file that is the run's clean encoding:
+// a block whose content is unchanged since then is written with the bytes it
+// had there, so a file from another installation (stale student rows beyond
+// the count, bytes after text terminators) is saved back byte for byte.
+// Changed blocks are written cleanly, unused rows and padding zero. Returns
+// "" or the message naming a text that does not fit (the pieces handed on
+// so far are then no file); `substituted` receives the first text saved with
+// "?" (a character GBK cannot store); `keptOld` is set when a block kept
+// bytes of `opened` that its clean encoding would not give.
+// The pieces are a few hundred KB, encoded into one buffer that stays in the
+// cache until the sink has written it: a 13 MB run never needs a second image.
+std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, const GradingFilter& filter,
+                          const GradingRecords& records, const std::vector<uint8_t>& opened,
+                          const RawFileSink& sink, std::string* substituted = nullptr, bool* keptOld = nullptr);
+// The same into one image.
 std::string encodeRawFile(const Roster& roster, const ExamSettings& settings, const GradingFilter& filter,
                           const GradingRecords& records, const std::vector<uint8_t>& opened,
                           std::vector<uint8_t>& bytes, std::string* substituted = nullptr);
