@@ -37,6 +37,20 @@ public:
         return rc != static_cast<size_t>(-1);
     }
 
+    // Converts the whole of `in` into `out` (`size` bytes); false when a
+    // sequence is invalid or unconvertible or the result does not fit.
+    bool whole(const std::string& in, uint8_t* out, size_t size, size_t& written) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char* src = const_cast<char*>(in.data());
+        size_t srcLeft = in.size();
+        char* dst = reinterpret_cast<char*>(out);
+        size_t dstLeft = size;
+        if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) return false;
+        written = size - dstLeft;
+        return true;
+    }
+
 private:
     iconv_t cd_;
 };
@@ -180,6 +194,12 @@ FieldWrite writeRawField(uint8_t* field, size_t width, const std::string& bytes)
 FieldWrite writeGbkField(uint8_t* field, size_t width, const std::string& utf8) {
     std::memset(field, 0, width);
     if (width == 0) return utf8.empty() ? FieldWrite::Fitted : FieldWrite::Cut;
+    // Most texts convert whole and fit: one conversion instead of one per
+    // character (a save writes 10000 of them). GBK has no U+FFFD, so a text
+    // with a kept byte never converts whole and takes the way below.
+    size_t written = 0;
+    if (toGbk().whole(utf8, field, width - 1, written)) return FieldWrite::Fitted;
+    std::memset(field, 0, width);
     // Convert character by character so that a cut always falls between
     // characters and an unconvertible character is replaced where it stands.
     size_t used = 0;

@@ -75,7 +75,14 @@ std::string encodeGradingRecord(const GradingRecord& r, uint8_t* b, std::string*
     writeI32(b + 208, r.extraCount);
     writeI32(b + 212, r.missingCount);
     writeI32(b + 216, r.wrongCount);
-    for (int q = 0; q < kMaxExamQuestions; ++q) encodeAnswerSlot(r.answers[q], b + 220 + kAnswerSlotSize * q);
+    // The record is zero already: each slot's answer, outcome and score only.
+    for (int q = 0; q < kMaxExamQuestions; ++q) {
+        uint8_t* slot = b + 220 + kAnswerSlotSize * q;
+        const AnswerSlot& a = r.answers[q];
+        std::memcpy(slot, a.answer.field().data(), kAnswerWidth);
+        slot[5] = static_cast<uint8_t>(a.outcome);
+        writeF32(slot + 8, a.score);
+    }
     return w.error();
 }
 

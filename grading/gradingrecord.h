@@ -34,6 +34,8 @@ public:
     AnswerText(const std::string& text) : AnswerText(std::string_view(text)) {}
 
     std::string_view view() const { return {chars_.data(), size_}; }
+    // The five bytes of the field: the answer, zero after it.
+    const std::array<char, kAnswerWidth>& field() const { return chars_; }
     std::string str() const { return std::string(view()); }
     bool empty() const { return size_ == 0; }
     size_t size() const { return size_; }

@@ -292,6 +292,65 @@ TEST_F(GradingRunCommands, SavingOverAFileThatIsNotTheRunsOwnAsksFirst) {
     EXPECT_NE(fileBytes(yj("期中数学.yj")), theirs);
 }
 
+TEST_F(GradingRunCommands, EveryChangeOfALargeRunLandsInTheSavedFile) {
+    // Enough records that the file is written in several pieces.
+    for (int i = 2; i < 400; ++i) {
+        GradingRecord r = run.records[1];
+        r.admissionNumber = std::to_string(202410000 + i);
+        r.name = "学生" + std::to_string(i);
+        r.total = float(i);
+        r.answers[i % 85].answer = "BD";
+        run.records.push_back(r);
+    }
+    const std::string path = yj("期中数学.yj");
+    auto reopened = [&](const GradingRun& saved) {
+        GradingRun back;
+        EXPECT_TRUE(openRawFile(back, path, prompter));
+        EXPECT_EQ(fileBytes(path).size(), 287775u + saved.records.size() * 2620);
+        EXPECT_EQ(back.records, saved.records);
+        EXPECT_EQ(back.students.roster, saved.students.roster);
+        return back;
+    };
+    ASSERT_TRUE(BtnSaveClick(run, ActivePage{}, prompter, dialogs));
+    GradingRun opened = reopened(run);
+
+    // Saved after the open (compared with the file's bytes), then again.
+    for (int save = 0; save < 2; ++save) {
+        opened.records[150 + save].total += 0.5f;
+        opened.records.push_back(opened.records[3]);
+        opened.records.back().admissionNumber = "20241099" + std::to_string(save);
+        opened.records.erase(opened.records.begin() + 10 + save);
+        opened.students.roster.students.push_back({"20241030" + std::to_string(save), "新生", "", ""});
+        ASSERT_TRUE(BtnSaveClick(opened, ActivePage{}, prompter, dialogs)) << save;
+        reopened(opened);
+    }
+
+    // A disk that fills up in a later piece keeps the old file and the run unsaved.
+    const std::vector<uint8_t> old = fileBytes(path);
+    opened.records[300].total = 99;
+    DiskFullAfter full(old.size() / 2);
+    EXPECT_FALSE(BtnSaveClick(opened, ActivePage{}, prompter, dialogs, &full));
+    EXPECT_TRUE(opened.unsaved);
+    EXPECT_EQ(fileBytes(path), old);
+    EXPECT_EQ(folder.filesIn(installed::kRawFiles), 1u);
+
+    // Bytes of another installation's file in an unchanged record stay
+    // through every later save.
+    std::vector<uint8_t> foreign = old;
+    const size_t stale = 287775 + 200 * 2620 + 115;
+    foreign[stale] = 0x55;
+    std::string error;
+    ASSERT_TRUE(saveFileAtomically(path, foreign, error));
+    GradingRun theirs;
+    ASSERT_TRUE(openRawFile(theirs, path, prompter));
+    for (int save = 0; save < 2; ++save) {
+        theirs.records[5 + save].readCount++;
+        ASSERT_TRUE(BtnSaveClick(theirs, ActivePage{}, prompter, dialogs)) << save;
+        EXPECT_EQ(fileBytes(path)[stale], 0x55) << save;
+        reopened(theirs);
+    }
+}
+
 TEST_F(GradingRunCommands, ANameWithBytesThatAreNotGbkNeverStopsASave) {
     // The student's name came from a foreign file: "王" and the byte 0xFF;
     // the grading record copies it.
