@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 namespace tarvel {
 namespace {
@@ -78,8 +79,19 @@ bool AtomicFile::commit(std::string& error) {
     if (err_ == 0 && ops_->sync(fd_) != 0) err_ = errno;
     if (fd_ >= 0 && ::close(fd_) != 0 && err_ == 0) err_ = errno;
     fd_ = -1;
+    // The file being replaced stays open over the rename: freeing its blocks
+    // (milliseconds for a 13 MB run) then happens when it is closed, on a
+    // thread of its own rather than in the save.
+    const int replaced = err_ == 0 ? ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
     if (err_ == 0 && ops_->rename(temp_.c_str(), path_.c_str()) != 0) err_ = errno;
     committed_ = err_ == 0;
+    if (replaced >= 0) {
+        if (committed_) {
+            std::thread([replaced] { ::close(replaced); }).detach();
+        } else {
+            ::close(replaced);
+        }
+    }
     if (committed_) return true;
     error = "保存文件“" + path_ + "”失败：" + describe(err_) + "。原来的文件没有被改动。";
     return false;
