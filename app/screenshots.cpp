@@ -120,16 +120,12 @@ int takeScreenshots(const QString& folder, const std::string& runFile) {
     Services services{prompter,
                       noFiles,
                       layout,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
-                      [] {
-                          CameraList cameras;
-                          if (auto demo = demoCamera()) cameras.push_back(std::move(demo));
-                          return cameras;
-                      },
+                      firstCamera,
+                      [] { return onlyDemoCamera(); },
                       desktop,
                       clock,
                       silence,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      noVoice};
     MainWindow window(services);
     window.show();
     settle(200);

@@ -157,7 +157,7 @@ int runDemo(const QString& screens) {
     Services services{prompter,
                       files,
                       cards,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
+                      firstCamera,
                       [&] {
                           auto frames = std::make_unique<RewindableCards>(installedPath(installed::kDemoCards));
                           playing = frames.get();

@@ -84,16 +84,12 @@ int main(int argc, char** argv) {
     Services services{prompter,
                       files,
                       cards,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
-                      [&format] {
-                          CameraList cameras;
-                          if (auto demo = demoCamera(format)) cameras.push_back(std::move(demo));
-                          return cameras;
-                      },
+                      firstCamera,
+                      [&format] { return onlyDemoCamera(format); },
                       desktop,
                       clock,
                       silence,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      noVoice};
     MainWindow window(services);
     window.show();
     settle(200);

@@ -110,16 +110,12 @@ int main(int argc, char** argv) {
     Services services{prompter,
                       files,
                       layouts,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
-                      [] {
-                          CameraList cameras;
-                          if (auto demo = demoCamera()) cameras.push_back(std::move(demo));
-                          return cameras;
-                      },
+                      firstCamera,
+                      [] { return onlyDemoCamera(); },
                       desktop,
                       clock,
                       silence,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      noVoice};
 
     // The generated run, as a window holds it after grading; dropped before
     // the window opens it.
