@@ -33,7 +33,7 @@ struct Services {
 
 // Stand-ins for programs that drive the window themselves (pictures, demo,
 // timing): the first camera offered is taken, only the demo camera is
-// offered, and nothing is spoken.
+// offered, and nothing is played or spoken.
 inline std::optional<int> firstCamera(const std::vector<std::string>&, int) { return 0; }
 inline CameraList onlyDemoCamera(FrameFormat format = FrameFormat::Yuy2) {
     CameraList cameras;
@@ -41,6 +41,9 @@ inline CameraList onlyDemoCamera(FrameFormat format = FrameFormat::Yuy2) {
     return cameras;
 }
 inline std::unique_ptr<Speaker> noVoice() { return nullptr; }
+struct NoSound : SoundPlayer {
+    void play(const std::string&) override {}
+};
 
 struct AppContext {
     GradingRun& run;

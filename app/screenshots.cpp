@@ -28,10 +28,6 @@ struct DemoLayoutChooser : CardChooser {
     std::string choose(const std::string&, const std::string&) override { return kDemoLayout; }
 };
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
-};
-
 // Runs the event loop for `ms`: the windows lay themselves out and paint.
 void settle(int ms) {
     QEventLoop loop;
@@ -116,7 +112,7 @@ int takeScreenshots(const QString& folder, const std::string& runFile) {
     } noFiles;
     DemoLayoutChooser layout;
     SteadyClock clock;
-    Silence silence;
+    NoSound silence;
     Services services{prompter,
                       noFiles,
                       layout,

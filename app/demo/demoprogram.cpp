@@ -124,10 +124,6 @@ private:
     FormCard form_;
 };
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
-};
-
 }  // namespace
 
 int runDemo(const QString& screens) {
@@ -149,7 +145,7 @@ int runDemo(const QString& screens) {
     DemoDesktop desktop;
     DemoCards cards(prompter, desktop);
     WavePlayer waves;
-    Silence silence;
+    NoSound silence;
     RewindableCards* playing = nullptr;  // the demo camera's sequence
     realPace.rewind = [&playing] {
         if (playing) playing->rewind();

@@ -55,10 +55,6 @@ double startToFirstPaint(const std::string& program) {
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,7 +75,7 @@ int main(int argc, char** argv) {
     DemoLayoutChooser cards;
     QtDesktop desktop;
     SteadyClock clock;
-    Silence silence;
+    NoSound silence;
     FrameFormat format = FrameFormat::Yuy2;
     Services services{prompter,
                       files,
