@@ -8,6 +8,7 @@
 
 #include "base/prompter.h"
 #include "capture/connection.h"
+#include "capture/virtualcamera.h"
 #include "gradingfile/gradingrun.h"
 #include "output/clock.h"
 #include "output/voiceprompts.h"
@@ -28,6 +29,20 @@ struct Services {
     Clock& clock;
     SoundPlayer& sounds;
     Announcer::VoiceFactory voices;
+};
+
+// Stand-ins for programs that drive the window themselves (pictures, demo,
+// timing): the first camera offered is taken, only the demo camera is
+// offered, and nothing is played or spoken.
+inline std::optional<int> firstCamera(const std::vector<std::string>&, int) { return 0; }
+inline CameraList onlyDemoCamera(FrameFormat format = FrameFormat::Yuy2) {
+    CameraList cameras;
+    if (auto demo = demoCamera(format)) cameras.push_back(std::move(demo));
+    return cameras;
+}
+inline std::unique_ptr<Speaker> noVoice() { return nullptr; }
+struct NoSound : SoundPlayer {
+    void play(const std::string&) override {}
 };
 
 struct AppContext {

@@ -28,10 +28,6 @@ struct DemoLayoutChooser : CardChooser {
     std::string choose(const std::string&, const std::string&) override { return kDemoLayout; }
 };
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
-};
-
 // Runs the event loop for `ms`: the windows lay themselves out and paint.
 void settle(int ms) {
     QEventLoop loop;
@@ -116,20 +112,16 @@ int takeScreenshots(const QString& folder, const std::string& runFile) {
     } noFiles;
     DemoLayoutChooser layout;
     SteadyClock clock;
-    Silence silence;
+    NoSound silence;
     Services services{prompter,
                       noFiles,
                       layout,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
-                      [] {
-                          CameraList cameras;
-                          if (auto demo = demoCamera()) cameras.push_back(std::move(demo));
-                          return cameras;
-                      },
+                      firstCamera,
+                      [] { return onlyDemoCamera(); },
                       desktop,
                       clock,
                       silence,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      noVoice};
     MainWindow window(services);
     window.show();
     settle(200);

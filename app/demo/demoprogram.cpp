@@ -124,10 +124,6 @@ private:
     FormCard form_;
 };
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
-};
-
 }  // namespace
 
 int runDemo(const QString& screens) {
@@ -149,7 +145,7 @@ int runDemo(const QString& screens) {
     DemoDesktop desktop;
     DemoCards cards(prompter, desktop);
     WavePlayer waves;
-    Silence silence;
+    NoSound silence;
     RewindableCards* playing = nullptr;  // the demo camera's sequence
     realPace.rewind = [&playing] {
         if (playing) playing->rewind();
@@ -157,7 +153,7 @@ int runDemo(const QString& screens) {
     Services services{prompter,
                       files,
                       cards,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
+                      firstCamera,
                       [&] {
                           auto frames = std::make_unique<RewindableCards>(installedPath(installed::kDemoCards));
                           playing = frames.get();

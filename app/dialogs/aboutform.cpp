@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kLicence =
     "本程序是自由软件，按 GNU 通用公共许可证（GPL）第3版或更新版本的条款发布，不提供任何担保。\n\n"
     "使用的开源软件：Qt 6（LGPL-3.0）、libjpeg-turbo（IJG、BSD）、libpng（libpng 许可证）、"
-    "libxlsxwriter（BSD-2-Clause）、eSpeak NG（GPL-3.0）、pcaudiolib（GPL-3.0）、"
+    "libxlsxwriter（BSD-2-Clause）、Poppler（GPL-2.0 或更新版本）、eSpeak NG（GPL-3.0）、pcaudiolib（GPL-3.0）、"
     "文泉驿微米黑字体（GPL-3.0 / Apache-2.0）。";
 
 }  // namespace

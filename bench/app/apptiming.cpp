@@ -55,10 +55,6 @@ double startToFirstPaint(const std::string& program) {
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,21 +75,17 @@ int main(int argc, char** argv) {
     DemoLayoutChooser cards;
     QtDesktop desktop;
     SteadyClock clock;
-    Silence silence;
+    NoSound silence;
     FrameFormat format = FrameFormat::Yuy2;
     Services services{prompter,
                       files,
                       cards,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
-                      [&format] {
-                          CameraList cameras;
-                          if (auto demo = demoCamera(format)) cameras.push_back(std::move(demo));
-                          return cameras;
-                      },
+                      firstCamera,
+                      [&format] { return onlyDemoCamera(format); },
                       desktop,
                       clock,
                       silence,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      noVoice};
     MainWindow window(services);
     window.show();
     settle(200);

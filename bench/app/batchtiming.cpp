@@ -40,10 +40,6 @@ struct FolderDialog : NoFiles {
     std::optional<std::string> chooseFolder(const FileDialogRequest&) override { return folder; }
 };
 
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
-};
-
 // The students of the set (numbers from truth.jsonl, named 学生1, 学生2, ...)
 // and the subject of its first card for the standard answer (the exam's).
 std::string rosterFromTruth(const std::string& folder, Roster& roster) {
@@ -83,7 +79,7 @@ int main(int argc, char** argv) {
     DemoLayoutChooser layout;
     QtDesktop desktop;
     SteadyClock clock;
-    Silence silence;
+    NoSound silence;
     Services services{prompter, files, layout, [](const std::vector<std::string>&, int) { return std::optional<int>(); },
                       [] { return CameraList(); }, desktop, clock, silence, [] { return std::unique_ptr<Speaker>(); }};
     MainWindow window(services);

@@ -117,7 +117,7 @@ struct Station {
     Services services{prompter,
                       files,
                       cards,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
+                      firstCamera,
                       [this] {
                           CameraList cameras;
                           auto frames = std::make_unique<TimedFolder>(installedPath(installed::kDemoCards));

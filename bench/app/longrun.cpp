@@ -41,17 +41,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Recording : Desktop {
-    std::vector<std::string> opened;
-    bool open(const std::string& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    bool openInTextEditor(const std::string&) override { return false; }
-};
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
-};
 struct RunFileDialog : FileDialogs {
     std::string path;
     std::optional<std::string> openFile(const FileDialogRequest&) override { return path; }
@@ -113,22 +102,18 @@ int main(int argc, char** argv) {
     ScriptedPrompter prompter;
     RunFileDialog files;
     DemoLayoutChooser layouts;
-    Recording desktop;
+    RecordingDesktop desktop;
     SteadyClock clock;
-    Silence silence;
+    NoSound silence;
     Services services{prompter,
                       files,
                       layouts,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
-                      [] {
-                          CameraList cameras;
-                          if (auto demo = demoCamera()) cameras.push_back(std::move(demo));
-                          return cameras;
-                      },
+                      firstCamera,
+                      [] { return onlyDemoCamera(); },
                       desktop,
                       clock,
                       silence,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      noVoice};
 
     // The generated run, as a window holds it after grading; dropped before
     // the window opens it.

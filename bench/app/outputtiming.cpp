@@ -27,6 +27,7 @@
 
 #include "base/affinity.h"
 #include "base/paths.h"
+#include "bench/app/windowtiming.h"
 #include "bench/fullrun.h"
 #include "dialogs/formtjprogress.h"
 #include "mainwindow.h"
@@ -37,19 +38,8 @@ using namespace tarvel::app;
 
 namespace {
 
-struct Recording : Desktop {
-    std::vector<std::string> opened;
-    bool open(const std::string& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    bool openInTextEditor(const std::string&) override { return false; }
-};
 struct NoCards : CardChooser {
     std::string choose(const std::string&, const std::string&) override { return {}; }
-};
-struct Silence : SoundPlayer {
-    void play(const std::string&) override {}
 };
 struct NoFiles : FileDialogs {
     std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
@@ -137,9 +127,9 @@ int main(int argc, char** argv) {
     ScriptedPrompter prompter;
     NoFiles files;
     NoCards cards;
-    Recording desktop;
+    timing::RecordingDesktop desktop;
     SteadyClock clock;
-    Silence silence;
+    NoSound silence;
     Services services{prompter,
                       files,
                       cards,

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     Services services{prompter,
                       files,
                       layouts,
-                      [](const std::vector<std::string>&, int) { return std::optional<int>(0); },
+                      firstCamera,
                       [&] {
                           CameraList cameras;
                           cameras.push_back(std::make_unique<VirtualCamera>(
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
                       desktop,
                       clock,
                       sounds,
-                      [] { return std::unique_ptr<Speaker>(); }};
+                      noVoice};
     FastPace pace(clock);
     DemoTour tour(services, pace);
     tour.noteMs = 0;

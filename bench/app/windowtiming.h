@@ -14,9 +14,20 @@
 #include <string>
 #include <vector>
 
+#include "qt/desktop.h"
 #include "gradingfile/gradingrun.h"
 
 namespace tarvel::timing {
+
+// A desktop that notes what it was asked to show instead of opening it.
+struct RecordingDesktop : app::Desktop {
+    std::vector<std::string> opened;
+    bool open(const std::string& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    bool openInTextEditor(const std::string&) override { return false; }
+};
 
 inline double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
