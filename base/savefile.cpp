@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 #include <thread>
 
 namespace tarvel {
@@ -86,11 +87,16 @@ bool AtomicFile::commit(std::string& error) {
     if (err_ == 0 && ops_->rename(temp_.c_str(), path_.c_str()) != 0) err_ = errno;
     committed_ = err_ == 0;
     if (replaced >= 0) {
+        bool handedOff = false;
         if (committed_) {
-            std::thread([replaced] { ::close(replaced); }).detach();
-        } else {
-            ::close(replaced);
+            try {
+                std::thread([replaced] { ::close(replaced); }).detach();
+                handedOff = true;
+            } catch (const std::system_error&) {
+                // No thread to be had: the file is saved, so close it here.
+            }
         }
+        if (!handedOff) ::close(replaced);
     }
     if (committed_) return true;
     error = "保存文件“" + path_ + "”失败：" + describe(err_) + "。原来的文件没有被改动。";
