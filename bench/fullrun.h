@@ -10,6 +10,20 @@
 
 namespace tarvel {
 
+// 200 questions: 150 single choice, 50 multiple choice with a per-option rule.
+inline ExamSettings fullExamSettings() {
+    ExamSettings s;
+    s.sections[0] = {1, 150, 1.0f, kSingleChoice};
+    s.sections[1] = {151, 200, 2.0f, kMultipleChoice};
+    s.sectionCount = 2;
+    for (int q = 1; q <= 200; ++q) {
+        s.questions[q - 1] = q <= 150 ? QuestionRule{1.0f, kSingleChoice, 0, 0}
+                                      : QuestionRule{2.0f, kMultipleChoice, 0.5f, kPartialPerOption};
+    }
+    s.questionCount = 200;
+    return s;
+}
+
 // A full run: 5000 students of one grade in 100 classes, every one graded on
 // 200 questions (150 single choice, 50 multiple choice) with about one answer
 // in ten wrong, so the question lists of the report are not empty.
@@ -19,16 +33,9 @@ inline const RunSnapshot& fullRun() {
         r.roster.gradesEnabled = r.roster.classesEnabled = true;
         r.roster.grades = {{"2024级", "20241"}};
         ExamSettings& s = r.settings;
+        s = fullExamSettings();
         s.examName = "期末";
         s.subjectName = "数学";
-        s.sections[0] = {1, 150, 1.0f, kSingleChoice};
-        s.sections[1] = {151, 200, 2.0f, kMultipleChoice};
-        s.sectionCount = 2;
-        for (int q = 1; q <= 200; ++q) {
-            s.questions[q - 1] = q <= 150 ? QuestionRule{1.0f, kSingleChoice, 0, 0}
-                                          : QuestionRule{2.0f, kMultipleChoice, 0.5f, kPartialPerOption};
-        }
-        s.questionCount = 200;
         static const char* kSingle[] = {"A", "B", "C", "D"};
         static const char* kMultiple[] = {"AB", "BCD", "ACD", "AC"};
         std::mt19937 random(1);

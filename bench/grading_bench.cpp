@@ -1,27 +1,14 @@
 #include <benchmark/benchmark.h>
 
+#include "bench/fullrun.h"
 #include "grading/scoring.h"
 #include "roster/rostermodel.h"
 
 namespace tarvel {
 namespace {
 
-// 200 questions: 150 single choice, 50 multiple choice with a per-option rule.
-ExamSettings benchSettings() {
-    ExamSettings s;
-    s.sections[0] = {1, 150, 1.0f, kSingleChoice};
-    s.sections[1] = {151, 200, 2.0f, kMultipleChoice};
-    s.sectionCount = 2;
-    for (int q = 1; q <= 200; ++q) {
-        s.questions[q - 1] = q <= 150 ? QuestionRule{1.0f, kSingleChoice, 0, 0}
-                                      : QuestionRule{2.0f, kMultipleChoice, 0.5f, kPartialPerOption};
-    }
-    s.questionCount = 200;
-    return s;
-}
-
 void BM_RecalculateScores(benchmark::State& state) {
-    const ExamSettings settings = benchSettings();
+    const ExamSettings settings = fullExamSettings();
     static const char* kAnswers[] = {"A", "B", "C", "D", "AB", "BCD", "", "ACD"};
     GradingRecords records(kMaxRecords);
     for (int i = 0; i < kMaxRecords; ++i) {
